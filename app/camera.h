@@ -1,0 +1,30 @@
+#pragma once
+#include "world/vector3.h"
+
+struct Quaternion {
+  float x = 0.0f, y = 0.0f, z = 0.0f, w = 1.0f;
+
+  void FromAxisAngle(const Vector3& axis, float degrees);
+  Quaternion operator*(const Quaternion& b) const;
+  void ToMatrix(float m[16]) const;
+};
+
+// The eye: a position and three angles in degrees, turned into the view with
+// quaternions.
+class Camera {
+ public:
+  void Apply();
+  void AddPitch(float degrees);
+  void AddRoll(float degrees);
+
+  Vector3 position{0, 0, 0};
+  Vector3 direction{0, 0, 0};
+  float pitch = 0.0f;
+  float yaw = 0.0f;
+  float roll = 0.0f;
+  Quaternion pitchRotation;
+  Quaternion yawRotation;
+  Quaternion rollRotation;
+};
+
+extern Camera* gCamera;

@@ -1,0 +1,125 @@
+#include "app/game.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "app/fonts.h"
+#include "app/video.h"
+#include "platform/clock.h"
+#include "platform/cursor.h"
+
+Game::Game() {}
+
+bool Game::Run() {
+  if (!Startup()) return false;
+  lastFrameTicks = platform::Ticks();
+  fps = 0.0f;
+  lastFpsTicks = platform::Ticks();
+  state = kStateMenu;
+  while (!quit) {
+    uint32_t now = platform::Ticks();
+    RunFrame(BeginFrame(now));
+    platform::SpinUntil(now + 1);
+  }
+  DeleteFont(hudFont);
+  return true;
+}
+
+float Game::BeginFrame(uint32_t now) {
+  uint32_t elapsedMs = now - lastFrameTicks;
+  float dt = static_cast<float>(elapsedMs) * 0.001f;
+  lastFrameTicks = now;
+  if (now > lastFpsTicks + 500) {
+    lastFpsTicks = now;
+    fps = 1000.0f / static_cast<float>(elapsedMs);
+  }
+  if (dt > 0.02f) dt = 0.02f;
+  return dt;
+}
+
+void Game::RunFrame(float dt) {
+  switch (state) {
+    case kStateMenu:
+      MenuFrame(dt);
+      break;
+    case kStatePlaying:
+      PlayFrame(dt);
+      break;
+    case kStateQuit:
+      quit = true;
+      break;
+  }
+}
+
+void Game::MenuFrame(float) {
+  int32_t action = menu.Update(status);
+  ApplyStandardLight();
+  switch (action) {
+    case kActionResume:
+      EnterPlay();
+      break;
+    case kActionPlay:
+      StartGame();
+      break;
+    case kActionEndGame:
+      world.Clear();
+      status.inProgress = false;
+      break;
+    case kActionApplyVideo:
+      SetProjection(gScreenWidth, gScreenHeight);
+      break;
+    case kActionQuit:
+      state = kStateQuit;
+      break;
+    default:
+      break;
+  }
+}
+
+void Game::StartGame() {
+  if (status.inProgress) return;
+  if (!world.loaded) {
+    ShowLoadingScreen();
+    // A level that cannot be played leaves no game in progress, so the menu
+    // keeps offering "Play Game" rather than a game that cannot be resumed.
+    if (!world.Load("map.wrl")) {
+      std::fprintf(stderr, "driftwing: cannot load the level \"map.wrl\": %s\n",
+                   world.LoadError().c_str());
+      return;
+    }
+    if (!LoadLevelTextures()) {
+      world.Clear();
+      return;
+    }
+  }
+  status.inProgress = true;
+  EnterPlay();
+}
+
+void Game::EnterPlay() {
+  if (!world.loaded) return;
+  glEnable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  ApplyStandardLight();
+  platform::ShowCursor(false);
+  SetProjection(gScreenWidth, gScreenHeight);
+  state = kStatePlaying;
+}
+
+void Game::PlayFrame(float dt) {
+  inputTimer += dt;
+  HandleInput(dt);
+  world.Update(dt);
+  glLoadIdentity();
+  camera.Apply();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  world.Draw(materials, dt);
+  glClear(GL_STENCIL_BUFFER_BIT);
+  DrawHud();
+  glFlush();
+  SDL_GL_SwapBuffers();
+}
+
+void Game::SetProjection(int width, int height) { SetPerspective(width, height, 10000.0); }

@@ -1,0 +1,78 @@
+#pragma once
+#include <SDL_mixer.h>
+
+#include <cstdint>
+
+#include "app/camera.h"
+#include "app/game_status.h"
+#include "assets/texture.h"
+#include "menu/menu_system.h"
+#include "world/world.h"
+
+enum GameState : int32_t {
+  kStateMenu = 1,
+  kStatePlaying = 2,
+  kStateQuit = 3,
+};
+
+enum MenuAction : int32_t {
+  kActionNone = 0,
+  kActionResume = 1,
+  kActionPlay = 2,
+  kActionEndGame = 3,
+  kActionApplyVideo = 4,
+  kActionQuit = 5,
+};
+
+constexpr int kLevelMaterialCount = 6;
+
+// The application: owns the menu, the camera, the world and the level
+// materials, and runs the one frame loop.
+class Game {
+ public:
+  Game();
+
+  // Start-up, then frames until the player quits. False when start-up
+  // failed (the reason has been printed); true after a clean quit.
+  bool Run();
+
+  bool Startup();
+  void ShowLoadingScreen();
+  bool LoadAssets();
+  bool LoadSounds();
+  bool LoadLevelTextures();
+
+  // Reads the clock for a frame beginning at `now`: returns the capped frame
+  // time in seconds and refreshes the frame-rate sample.
+  float BeginFrame(uint32_t now);
+  // Runs one frame of the current state.
+  void RunFrame(float dt);
+
+  void MenuFrame(float dt);
+  void PlayFrame(float dt);
+  void StartGame();
+  void EnterPlay();
+  void HandleInput(float dt);
+  void DrawHud();
+  void SetProjection(int width, int height);
+
+  GameState state;
+  GameStatus status;
+  MenuSystem menu;
+  Camera camera;
+  World world;
+  Material materials[kLevelMaterialCount];
+  Mix_Music* music = nullptr;
+  uint32_t hudFont = 0;
+  uint32_t titleFont = 0;
+  float fps = 0.0f;
+  uint32_t lastFrameTicks = 0;
+  uint32_t lastFpsTicks = 0;
+  float inputTimer = 0.0f;
+  int32_t mouseX = 0;
+  int32_t mouseY = 0;
+  uint32_t mouseButtons = 0;
+
+ private:
+  bool quit = false;
+};

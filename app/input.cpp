@@ -1,0 +1,3 @@
+#include "app/game.h"
+
+void Game::HandleInput(float) {}

@@ -1,0 +1,3 @@
+#include "app/game.h"
+
+bool Game::LoadLevelTextures() { return false; }

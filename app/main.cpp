@@ -1,0 +1,25 @@
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "app/game.h"
+#include "app/video.h"
+
+int main(int, char**) {
+  if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == -1) {
+    std::fprintf(stderr, "driftwing: cannot start SDL: %s\n", SDL_GetError());
+    return 1;
+  }
+  // The menu uploads a texture as it is built, so the window comes first.
+  if (!InitVideo()) {
+    SDL_Quit();
+    return 1;
+  }
+  bool cleanQuit;
+  {
+    Game game;
+    cleanQuit = game.Run();
+  }
+  SDL_Quit();
+  return cleanQuit ? 0 : 1;
+}

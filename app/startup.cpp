@@ -1,0 +1,113 @@
+#include <GL/gl.h>
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/fonts.h"
+#include "app/game.h"
+#include "app/shader_support.h"
+#include "app/video.h"
+#include "assets/static_assets.h"
+
+namespace {
+
+// Start-up stops at the first step that fails, with one line that names it.
+bool Fail(const char* step, const char* path, const std::string& reason) {
+  if (path) {
+    std::fprintf(stderr, "driftwing: start-up failed: %s \"%s\": %s\n", step, path,
+                 reason.c_str());
+  } else {
+    std::fprintf(stderr, "driftwing: start-up failed: %s: %s\n", step, reason.c_str());
+  }
+  return false;
+}
+
+bool LoadModel(P3dModel& model, const char* path) {
+  return model.Load(path) || Fail("loading the model", path, LastAssetError());
+}
+
+bool LoadMaterial(Material& material, const char* path) {
+  return material.Load(path, true) || Fail("loading the bitmap", path, LastAssetError());
+}
+
+Mix_Chunk* LoadChunk(const char* path) {
+  SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+  Mix_Chunk* chunk = stream ? Mix_LoadWAV_RW(stream, 1) : nullptr;
+  if (!chunk) Fail("loading the sound", path, Mix_GetError());
+  return chunk;
+}
+
+}  // namespace
+
+bool Game::Startup() {
+  if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) != 0) {
+    return Fail("opening the audio device", nullptr,
+                std::string(Mix_GetError()) +
+                    " (to play without sound, run with SDL_AUDIODRIVER=dummy)");
+  }
+  hudFont = 0;
+  if (!BuildBitmapFont(hudFont, "Impact", 40)) {
+    return Fail("building the HUD font", "Impact", LastFontError());
+  }
+  titleFont = 0;
+  if (!BuildOutlineFont(titleFont, "Impact", 12, 0.1f, metrics)) {
+    return Fail("building the menu font", "Impact", LastFontError());
+  }
+  gMenuFont = titleFont;
+  menu.Build();
+  ShowLoadingScreen();
+  if (!LoadAssets()) return false;
+  if (!LoadSounds()) return false;
+  state = kStateMenu;
+  gWorld = &world;
+
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_STENCIL_TEST);
+  glEnable(GL_CULL_FACE);
+  glFrontFace(GL_CCW);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glEnable(GL_COLOR_MATERIAL);
+
+  // The track is never played; a missing one is no reason to stop.
+  music = Mix_LoadMUS("sound/track6.ogg");
+  inputTimer = 0.0f;
+  gShadersAvailable = InitShaderSupport();
+  gCamera = &camera;
+  return true;
+}
+
+void Game::ShowLoadingScreen() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glFrontFace(GL_CW);
+  glLoadIdentity();
+  glColor3f(1.0f, 1.0f, 1.0f);
+  glTranslatef(-0.2f, 0.0f, -1.0f);
+  glScalef(0.1f, 0.1f, 0.05f);
+  PrintText(titleFont, "Loading...");
+  glFrontFace(GL_CCW);
+  glPopAttrib();
+  glFlush();
+  SDL_GL_SwapBuffers();
+}
+
+bool Game::LoadAssets() {
+  return LoadModel(gShipModel, "models/ship.p3d") &&
+         LoadModel(gRocketModel, "models/rocket.p3d") &&
+         LoadMaterial(gExplosionMaterial, "textures/explosion.bmp") &&
+         LoadMaterial(gSphereMaterial, "models/sphere.bmp");
+}
+
+bool Game::LoadSounds() {
+  gRocketSound = LoadChunk("sound/rocket.wav");
+  if (!gRocketSound) return false;
+  gExplosionSound = LoadChunk("sound/explode01.wav");
+  return gExplosionSound != nullptr;
+}

@@ -1,0 +1,52 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Reads little-endian values from a block of bytes. The first read that would
+// pass the end, or any check that fails, sets one failure flag with a reason;
+// every later read then returns zeros, so a loader can check once at the end
+// of a section and never touches memory outside the block.
+class ByteReader {
+ public:
+  ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  explicit ByteReader(const std::vector<uint8_t>& bytes) : ByteReader(bytes.data(), bytes.size()) {}
+
+  uint8_t U8();
+  int16_t I16();
+  uint16_t U16();
+  int32_t I32();
+  uint32_t U32();
+  float F32();
+  // Copies `count` bytes, or zero-fills `out` and fails if fewer remain.
+  void Bytes(void* out, size_t count);
+  void Skip(size_t count);
+  // Moves to an absolute offset, failing if it lies past the end.
+  void Seek(size_t offset);
+
+  // True when `count` records of `recordSize` bytes each still fit in what
+  // remains; fails with `what` named otherwise. Call before allocating.
+  bool Expect(uint64_t count, uint64_t recordSize, const char* what);
+
+  // Records a failure; the first reason given is the one kept.
+  void Fail(const std::string& reason);
+
+  bool Failed() const { return failed_; }
+  const std::string& Error() const { return error_; }
+  size_t Position() const { return position_; }
+  size_t Remaining() const { return size_ - position_; }
+  size_t Size() const { return size_; }
+
+ private:
+  bool Take(size_t count, const uint8_t** out);
+
+  const uint8_t* data_;
+  size_t size_;
+  size_t position_ = 0;
+  bool failed_ = false;
+  std::string error_;
+};
+
+// Reads a whole file into `bytes`; false with a reason when it cannot be read.
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& error);

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+
+#include "assets/texture.h"
+#include "world/vector3.h"
+
+struct Vector2 {
+  float u, v;
+};
+
+// An indexed triangle mesh with its own textured material, from a P3D file.
+class P3dModel {
+ public:
+  P3dModel() = default;
+  ~P3dModel();
+  P3dModel(const P3dModel&) = delete;
+  P3dModel& operator=(const P3dModel&) = delete;
+
+  // False, with the reason in LastAssetError(), when the file is missing or
+  // damaged or its texture cannot be loaded.
+  bool Load(const char* path);
+
+  void Draw() const;
+  void DrawWithMaterial(const Material& m) const;
+
+  uint32_t vertexCount = 0;
+  uint32_t triangleCount = 0;
+  uint32_t reserved[3] = {0, 0, 0};
+  uint32_t* indices = nullptr;
+  Vector2* texCoords = nullptr;
+  Vector3* normals = nullptr;
+  Vector3* vertices = nullptr;
+  Material material;
+};

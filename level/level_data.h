@@ -1,0 +1,84 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "level/octree.h"
+#include "world/vector3.h"
+
+struct Plane {
+  Vector3 normal;
+  Vector3 point;
+  float distance;
+
+  static Plane FromPoints(const Vector3& a, const Vector3& b, const Vector3& c);
+};
+
+// One collision triangle, with the tag and stamp of the last query that
+// tested it (see Octree).
+struct LevelTriangle {
+  const void* queryTag = nullptr;
+  uint32_t queryStamp = 0;
+  int32_t vertex[3] = {0, 0, 0};
+  Plane plane{};
+};
+
+// The triangles of one material, as indices for one draw call.
+struct MaterialGroup {
+  int32_t material = 0;
+  int32_t capacity = 0;
+  int32_t count = 0;
+  std::vector<uint32_t> indices;
+};
+
+struct PathNode {
+  Vector3 position{0, 0, 0};
+  uint32_t linkCount = 0;
+  std::vector<uint32_t> links;
+};
+
+struct SpawnPoint {
+  int32_t unused = 0;
+  Vector3 position{0, 0, 0};
+};
+
+struct TexCoord {
+  float s, t;
+};
+
+struct Colour {
+  float r, g, b, a;
+};
+
+// At most six materials: the game has six level material slots.
+constexpr int kMaxLevelMaterials = 6;
+// "textures/" + name + ".bmp" must fit the 80-byte path of the format.
+constexpr int kMaxMaterialNameLength = 66;
+
+// Everything a level file holds, as the World keeps it.
+struct LevelData {
+  bool loaded = false;
+  int32_t materialCount = 0;
+  std::vector<std::string> materialNames;
+  uint32_t vertexCount = 0;
+  std::vector<Vector3> positions;
+  std::vector<Vector3> normals;
+  std::vector<TexCoord> texCoords;
+  std::vector<Colour> colours;
+  std::vector<MaterialGroup> groups;
+  uint32_t triangleCount = 0;
+  std::vector<LevelTriangle> triangles;
+  Octree octree;
+  uint32_t pathNodeCount = 0;
+  std::vector<PathNode> pathNodes;
+  uint32_t spawnPointCount = 0;
+  std::vector<SpawnPoint> spawnPoints;
+};
+
+// Process-wide views of the loaded level for the octree and collision code.
+extern Vector3* gLevelVertices;
+extern LevelTriangle* gLevelTriangles;
+
+struct Material;
+// The Game's six level materials, once their textures have loaded.
+extern Material* gLevelMaterials;

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the game and runs every test, then builds and runs them again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+jobs=$(nproc)
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  # GL tests share one virtual screen; the end-to-end tests start their own.
+  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+    env SDL_AUDIODRIVER=dummy ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDRIFTWING_SANITIZE=ON -DDRIFTWING_BENCHMARKS=OFF

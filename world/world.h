@@ -1,0 +1,43 @@
+#pragma once
+#include <string>
+
+#include "level/level_data.h"
+#include "world/entity.h"
+
+struct Material;
+struct Texture;
+
+// The scene of one game: the loaded level and the entities moving in it.
+// The level members come first; the player's ship is always entity 0.
+class World : public LevelData {
+ public:
+  World();
+  ~World();
+  World(const World&) = delete;
+  World& operator=(const World&) = delete;
+
+  // Reads a level file and places the player's ship at its first spawn
+  // point. False when the file cannot be read or is damaged; the reason is
+  // in LoadError() and the world is left empty.
+  bool Load(const char* path);
+  const std::string& LoadError() const { return loadError; }
+
+  void Clear();
+  void Update(float dt);
+  void Draw(const Material* materials, float dt);
+
+  void DrawPathGraph();
+  void DrawClouds(float dt);
+  void DrawGroup(const MaterialGroup& group, const Material* materials);
+
+  EntityList entities;
+  float highCloudOffset = 0.0f;
+  float lowCloudOffset = 0.0f;
+
+ private:
+  std::string loadError;
+};
+
+extern World* gWorld;
+extern EntityList* gEntityList;
+extern Texture gCloudsTexture;

@@ -1,0 +1,6 @@
+#include "world/world.h"
+
+bool World::Load(const char*) {
+  loadError = "not yet readable";
+  return false;
+}
