@@ -56,6 +56,10 @@ void Game::RunFrame(float dt) {
 void Game::MenuFrame(float) {
   int32_t action = menu.Update(status);
   ApplyStandardLight();
+  ApplyMenuAction(action);
+}
+
+void Game::ApplyMenuAction(int32_t action) {
   switch (action) {
     case kActionResume:
       EnterPlay();

@@ -49,6 +49,8 @@ class Game {
   void RunFrame(float dt);
 
   void MenuFrame(float dt);
+  // What the game does with the action a menu frame returned.
+  void ApplyMenuAction(int32_t action);
   void PlayFrame(float dt);
   void StartGame();
   void EnterPlay();

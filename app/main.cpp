@@ -7,7 +7,13 @@
 
 int main(int, char**) {
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == -1) {
-    std::fprintf(stderr, "driftwing: cannot start SDL: %s\n", SDL_GetError());
+    std::fprintf(stderr, "driftwing: start-up failed: cannot start SDL: %s\n", SDL_GetError());
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == 0) {
+      std::fprintf(stderr,
+                   "driftwing: no sound device could be opened; to play without sound, run "
+                   "with SDL_AUDIODRIVER=dummy\n");
+      SDL_Quit();
+    }
     return 1;
   }
   // The menu uploads a texture as it is built, so the window comes first.
