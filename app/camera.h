@@ -4,8 +4,11 @@
 struct Quaternion {
   float x = 0.0f, y = 0.0f, z = 0.0f, w = 1.0f;
 
+  // The axis is used as given, not normalised.
   void FromAxisAngle(const Vector3& axis, float degrees);
+  // Hamilton product.
   Quaternion operator*(const Quaternion& b) const;
+  // Column-major, as glMultMatrixf takes it; the quaternion is not normalised.
   void ToMatrix(float m[16]) const;
 };
 
@@ -13,7 +16,11 @@ struct Quaternion {
 // quaternions.
 class Camera {
  public:
+  // Multiplies the view onto the current GL matrix and refreshes `direction`.
   void Apply();
+  // The rotation part of the view, without GL; also rebuilds the three
+  // rotations and `direction`.
+  void BuildView(float view[16]);
   void AddPitch(float degrees);
   void AddRoll(float degrees);
 

@@ -1,3 +1,43 @@
+#include <cctype>
+#include <cstdio>
+#include <string>
+
 #include "app/game.h"
 
-bool Game::LoadLevelTextures() { return false; }
+namespace {
+
+// Names beginning with "path" or with a digit mark materials drawn without
+// a texture.
+bool HasTexture(const std::string& name) {
+  if (name.compare(0, 4, "path") == 0) return false;
+  if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) return false;
+  return true;
+}
+
+bool LoadTexture(Texture& texture, const char* path, bool withAlpha) {
+  if (texture.Load(path, withAlpha)) return true;
+  std::fprintf(stderr, "driftwing: cannot load the level texture \"%s\": %s\n", path,
+               LastAssetError().c_str());
+  return false;
+}
+
+}  // namespace
+
+bool Game::LoadLevelTextures() {
+  for (int32_t i = 0; i < world.materialCount && i < kLevelMaterialCount; ++i) {
+    const std::string& name = world.materialNames[i];
+    if (!HasTexture(name)) continue;
+    // The level reader keeps names within 66 characters, so the path fits.
+    char path[80];
+    std::snprintf(path, sizeof path, "textures/%s.bmp", name.c_str());
+    if (!LoadTexture(materials[i], path, true)) return false;
+    Material& material = materials[i];
+    material.specular[0] = 0.0f;
+    material.specular[1] = 0.0f;
+    material.specular[2] = 0.0f;
+    material.specular[3] = 1.0f;
+  }
+  if (!LoadTexture(gCloudsTexture, "models/clouds.bmp", false)) return false;
+  gLevelMaterials = materials;
+  return true;
+}

@@ -17,7 +17,7 @@ class P3dModel {
   P3dModel& operator=(const P3dModel&) = delete;
 
   // False, with the reason in LastAssetError(), when the file is missing or
-  // damaged or its texture cannot be loaded.
+  // damaged or its texture cannot be loaded; the model is left as it was then.
   bool Load(const char* path);
 
   void Draw() const;
@@ -31,4 +31,7 @@ class P3dModel {
   Vector3* normals = nullptr;
   Vector3* vertices = nullptr;
   Material material;
+
+ private:
+  void DrawMesh(const Material& m) const;
 };

@@ -13,8 +13,9 @@ struct Texture {
   Texture& operator=(const Texture&) = delete;
 
   // Reads a 24-bit BMP and uploads it as a mipmapped texture; with `withAlpha`
-  // pure black becomes transparent. False, with the reason in LastError(),
-  // when the file is missing or damaged; no texture is made then.
+  // pure black becomes transparent. False, with the reason in LastAssetError(),
+  // when the file is missing or damaged; the texture is left as it was then.
+  // Loading again replaces the image and reuses the GL texture name.
   bool Load(const char* path, bool withAlpha);
 
   TextureId glName = 0;
@@ -35,3 +36,4 @@ struct Material : Texture {
 
 // Why the latest failed load of this thread's asset readers failed.
 const std::string& LastAssetError();
+void SetLastAssetError(const std::string& reason);

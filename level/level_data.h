@@ -6,12 +6,22 @@
 #include "level/octree.h"
 #include "world/vector3.h"
 
+// Which side of a plane a sphere lies on (there is no 2).
+enum PlaneSide : int32_t {
+  PLANE_FRONT = 0,
+  PLANE_BEHIND = 1,
+  PLANE_INTERSECTS = 3,
+};
+
 struct Plane {
   Vector3 normal;
   Vector3 point;
   float distance;
 
   static Plane FromPoints(const Vector3& a, const Vector3& b, const Vector3& c);
+  // Stores the signed distance of `centre` in `*signedDistance`; a sphere
+  // whose distance is exactly `radius` intersects.
+  PlaneSide ClassifySphere(const Vector3& centre, float radius, float* signedDistance) const;
 };
 
 // One collision triangle, with the tag and stamp of the last query that

@@ -1,5 +1,87 @@
 #include "menu/menu_system.h"
 
-bool MenuSystem::Build() { return true; }
+#include <SDL.h>
 
-int32_t MenuSystem::Update(const GameStatus&) { return 0; }
+#include "app/game.h"
+#include "app/video.h"
+#include "menu/menu_callbacks.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+
+namespace {
+
+constexpr uint32_t kEscapePauseMs = 200;
+
+}  // namespace
+
+MenuSystem::MenuSystem() {
+  lastTicks = platform::Ticks();
+  // Without its texture the menu still works, untextured.
+  material.Load("textures/concrete0.bmp", true);
+  gPendingWidth = gScreenWidth;
+  gPendingHeight = gScreenHeight;
+}
+
+int32_t MenuSystem::Update(const GameStatus& status) {
+  SetGameInProgress(status.inProgress);
+  gMenuAction = kActionNone;
+  HandleInput();
+  Draw();
+  return gMenuAction;
+}
+
+void MenuSystem::SetGameInProgress(bool inProgress) {
+  gameInProgress = inProgress;
+  if (!playButton) return;  // not built
+  resumeButton->visible = gameInProgress;
+  endGameButton->visible = gameInProgress;
+  playButton->visible = !gameInProgress;
+}
+
+void MenuSystem::HandleInput() {
+  const uint8_t* keys = platform::KeyState();
+  mouse.buttons = 0;
+  SDL_Event event;
+  while (platform::PollEvent(&event)) {
+    if (event.type == SDL_MOUSEMOTION) {
+      mouse.mouseX = event.motion.x;
+      mouse.mouseY = event.motion.y;
+    } else if (event.type == SDL_QUIT) {
+      gMenuAction = kActionQuit;
+    }
+  }
+  const uint8_t held = platform::MouseState(nullptr, nullptr);
+  if (held & SDL_BUTTON(SDL_BUTTON_LEFT)) mouse.buttons |= kMenuLeftButton;
+  if (held & SDL_BUTTON(SDL_BUTTON_RIGHT)) mouse.buttons |= kMenuRightButton;
+  if (held & SDL_BUTTON(SDL_BUTTON_MIDDLE)) mouse.buttons |= kMenuMiddleButton;
+
+  if (keys[SDLK_ESCAPE] && gameInProgress) {
+    gMenuAction = kActionResume;
+    platform::SpinUntil(platform::Ticks() + kEscapePauseMs);
+  }
+  if (MenuPage* page = CurrentPage()) page->HandleInput(mouse);
+}
+
+MenuPage* MenuSystem::CurrentPage() {
+  switch (gMenuPage) {
+    case kMenuPageMain:
+      return &mainPage;
+    case kMenuPageOptions:
+      return &optionsPage;
+    case kMenuPageVideo:
+      return &videoPage;
+    case kMenuPageQuit:
+      return &quitPage;
+    default:
+      return nullptr;
+  }
+}
+
+void MenuSystem::TurnShip() {
+  const uint32_t now = platform::Ticks();
+  float dt = static_cast<float>(now - lastTicks) * 0.001f;
+  lastTicks = now;
+  if (dt < 0.01f) dt = 0.01f;
+  shipAngle += 20.0f * dt;
+  if (shipAngle >= 360.0f) shipAngle = 0.0f;
+}

@@ -1,11 +1,72 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "app/game_status.h"
+#include "assets/texture.h"
+#include "menu/menu_item.h"
+#include "menu/menu_page.h"
 
-// Placeholder until the menu lands: no pages, returns no action.
+// The full-screen menu: four pages of extruded-text items over a textured
+// background, with a slowly turning, reflective ship behind them. One call
+// of Update is one menu frame.
 class MenuSystem {
  public:
+  // Needs a current GL context: it uploads the menu's material texture.
+  MenuSystem();
+  MenuSystem(const MenuSystem&) = delete;
+  MenuSystem& operator=(const MenuSystem&) = delete;
+
+  // Makes every item and page and loads the background; needs the outline
+  // font's metrics. Returns whether the background loaded.
   bool Build();
+
+  // Reads input, lets the current page react, draws and shows the frame;
+  // returns the frame's MenuAction.
   int32_t Update(const GameStatus& status);
+
+  // Offers Resume and End Game while a game is in progress, Play otherwise.
+  void SetGameInProgress(bool inProgress);
+  void HandleInput();
+  // Render, then flush and swap.
+  void Draw();
+  // The whole frame into the back buffer, and the ship's turn for the next.
+  void Render();
+  // The page gMenuPage names, or null for a number that names none.
+  MenuPage* CurrentPage();
+  // Turns the ship by 20 degrees a second, at least 0.2 degrees a frame.
+  void TurnShip();
+
+  Material material;
+  uint32_t lastTicks = 0;
+  float shipAngle = 0.0f;  // degrees about y, in [0, 360)
+  MenuMouseState mouse;
+  bool gameInProgress = false;
+  Texture background;
+
+  std::unique_ptr<MenuLabel> titleLabel;
+  std::unique_ptr<MenuButton> resumeButton;
+  std::unique_ptr<MenuButton> playButton;
+  std::unique_ptr<MenuButton> endGameButton;
+  std::unique_ptr<MenuButton> optionsButton;
+  std::unique_ptr<MenuButton> helpButton;
+  std::unique_ptr<MenuButton> aboutButton;
+  std::unique_ptr<MenuButton> quitButton;
+  std::unique_ptr<MenuButton> videoOptionsButton;
+  std::unique_ptr<MenuButton> soundOptionsButton;
+  std::unique_ptr<MenuButton> controlOptionsButton;
+  std::unique_ptr<MenuButton> playerOptionsButton;
+  std::unique_ptr<MenuButton> mainMenuButton;
+  std::unique_ptr<MenuButton> resolutionButton;
+  std::unique_ptr<MenuLabel> resolutionLabel;
+  std::unique_ptr<MenuButton> acceptButton;
+  std::unique_ptr<MenuButton> cancelButton;
+  std::unique_ptr<MenuLabel> quitQuestionLabel;
+  std::unique_ptr<MenuButton> yesButton;
+  std::unique_ptr<MenuButton> noButton;
+
+  MenuPage mainPage;
+  MenuPage optionsPage;
+  MenuPage quitPage;
+  MenuPage videoPage;
 };

@@ -15,5 +15,8 @@ run_suite() {
     env SDL_AUDIODRIVER=dummy ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDRIFTWING_SANITIZE=ON -DDRIFTWING_BENCHMARKS=OFF

@@ -1,6 +1,42 @@
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "assets/byte_reader.h"
+#include "level/level_reader.h"
+#include "world/player_ship.h"
 #include "world/world.h"
 
-bool World::Load(const char*) {
-  loadError = "not yet readable";
-  return false;
+bool World::Load(const char* path) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  // A file that cannot be read leaves the world as it was.
+  if (!ReadWholeFile(path, bytes, error)) {
+    loadError = std::string(path) + ": " + error;
+    return false;
+  }
+
+  Clear();
+  gLevelVertices = nullptr;
+  gLevelTriangles = nullptr;
+
+  // Parsed apart from the world, so a damaged file leaves it empty rather
+  // than half filled.
+  LevelData level;
+  ByteReader reader(bytes);
+  if (!ReadLevel(reader, level)) {
+    loadError = std::string(path) + ": " + reader.Error();
+    return false;
+  }
+  static_cast<LevelData&>(*this) = std::move(level);
+  gLevelVertices = positions.data();
+  gLevelTriangles = triangles.data();
+
+  loaded = true;
+  gEntityList = &entities;
+  PlayerShip* ship = new PlayerShip();
+  if (spawnPointCount >= 1) ship->position = spawnPoints[0].position;
+  entities.push_back(ship);
+  loadError.clear();
+  return true;
 }

@@ -1,0 +1,206 @@
+#include "level/level_reader.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "assets/byte_reader.h"
+
+namespace {
+
+bool IsFinite(const Vector3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+Vector3 ReadVector(ByteReader& reader) {
+  Vector3 v;
+  v.x = reader.F32();
+  v.y = reader.F32();
+  v.z = reader.F32();
+  return v;
+}
+
+bool ReadMaterialNames(ByteReader& reader, LevelData& out) {
+  out.materialNames.resize(static_cast<size_t>(out.materialCount));
+  for (int32_t i = 0; i < out.materialCount; ++i) {
+    std::string what = "material name " + std::to_string(i);
+    if (!reader.Expect(1, 2, what.c_str())) return false;
+    int16_t length = reader.I16();
+    if (length < 0) {
+      reader.Fail(what + ": negative length " + std::to_string(length));
+      return false;
+    }
+    // The texture path "textures/" + name + ".bmp" has 80 bytes.
+    if (length > kMaxMaterialNameLength) {
+      reader.Fail(what + ": " + std::to_string(length) + " characters, more than the " +
+                  std::to_string(kMaxMaterialNameLength) + " a texture path allows");
+      return false;
+    }
+    if (!reader.Expect(static_cast<uint64_t>(length), 1, what.c_str())) return false;
+    std::string& name = out.materialNames[i];
+    name.resize(static_cast<size_t>(length));
+    reader.Bytes(name.data(), name.size());
+    // The game keeps names as C strings; a NUL inside would cut the name.
+    if (name.find('\0') != std::string::npos) {
+      reader.Fail(what + " holds a NUL character");
+      return false;
+    }
+  }
+  return !reader.Failed();
+}
+
+bool ReadVertices(ByteReader& reader, LevelData& out) {
+  // Positions, normals and texture coordinates: 12 + 12 + 8 bytes a vertex.
+  if (!reader.Expect(out.vertexCount, 32, "vertices")) return false;
+  size_t count = out.vertexCount;
+  out.positions.resize(count);
+  out.normals.resize(count);
+  out.texCoords.resize(count);
+  out.colours.assign(count, Colour{1.0f, 1.0f, 1.0f, 1.0f});
+  for (Vector3& p : out.positions) p = ReadVector(reader);
+  for (Vector3& n : out.normals) n = ReadVector(reader);
+  for (TexCoord& t : out.texCoords) {
+    t.s = reader.F32();
+    t.t = reader.F32();
+  }
+  for (size_t i = 0; i < count; ++i) {
+    if (!IsFinite(out.positions[i])) {
+      reader.Fail("vertex " + std::to_string(i) + " has a position that is not a finite number");
+      return false;
+    }
+  }
+  return !reader.Failed();
+}
+
+// `where` and `number` name the record for the message, built only on
+// failure since this runs for every index.
+bool CheckVertexIndex(ByteReader& reader, int64_t index, uint32_t vertexCount, const char* where,
+                      uint64_t number) {
+  if (index >= 0 && index < static_cast<int64_t>(vertexCount)) return true;
+  reader.Fail(std::string(where) + " " + std::to_string(number) + ": vertex index " +
+              std::to_string(index) + " is outside the " + std::to_string(vertexCount) +
+              " vertices");
+  return false;
+}
+
+bool ReadTriangles(ByteReader& reader, LevelData& out) {
+  if (!reader.Expect(1, 4, "triangle count")) return false;
+  out.triangleCount = reader.U32();
+  if (!reader.Expect(out.triangleCount, 12, "triangles")) return false;
+  out.triangles.resize(out.triangleCount);
+  for (uint32_t i = 0; i < out.triangleCount; ++i) {
+    LevelTriangle& triangle = out.triangles[i];
+    for (int32_t& v : triangle.vertex) {
+      v = reader.I32();
+      if (!CheckVertexIndex(reader, v, out.vertexCount, "triangle", i)) return false;
+    }
+    triangle.plane = Plane::FromPoints(out.positions[triangle.vertex[0]],
+                                       out.positions[triangle.vertex[1]],
+                                       out.positions[triangle.vertex[2]]);
+  }
+  return !reader.Failed();
+}
+
+bool ReadGroups(ByteReader& reader, LevelData& out) {
+  out.groups.resize(static_cast<size_t>(out.materialCount));
+  for (int32_t i = 0; i < out.materialCount; ++i) {
+    std::string what = "material group " + std::to_string(i);
+    if (!reader.Expect(1, 8, what.c_str())) return false;
+    MaterialGroup& group = out.groups[i];
+    group.material = reader.I32();
+    int32_t triangles = reader.I32();
+    if (group.material < 0 || group.material >= kMaxLevelMaterials) {
+      reader.Fail(what + ": material index " + std::to_string(group.material) +
+                  " is outside 0.." + std::to_string(kMaxLevelMaterials - 1));
+      return false;
+    }
+    if (triangles < 0) {
+      reader.Fail(what + ": negative triangle count " + std::to_string(triangles));
+      return false;
+    }
+    uint64_t indexCount = 3 * static_cast<uint64_t>(triangles);
+    if (!reader.Expect(indexCount, 4, what.c_str())) return false;
+    group.capacity = static_cast<int32_t>(indexCount + 1);
+    group.indices.resize(indexCount);
+    for (uint32_t& index : group.indices) {
+      index = reader.U32();
+      if (!CheckVertexIndex(reader, index, out.vertexCount, "material group", i)) return false;
+    }
+    group.count = static_cast<int32_t>(indexCount);
+  }
+  return !reader.Failed();
+}
+
+bool ReadPathNodes(ByteReader& reader, LevelData& out) {
+  // At least a position and a link count each.
+  if (!reader.Expect(out.pathNodeCount, 16, "path nodes")) return false;
+  out.pathNodes.resize(out.pathNodeCount);
+  for (uint32_t i = 0; i < out.pathNodeCount; ++i) {
+    PathNode& node = out.pathNodes[i];
+    node.position = ReadVector(reader);
+    // The path graph lies in the plane y = 0.
+    node.position.y = 0.0f;
+    node.linkCount = reader.U32();
+    if (node.linkCount > reader.Remaining() / 4) {
+      std::string what = "path node " + std::to_string(i) + " links";
+      reader.Expect(node.linkCount, 4, what.c_str());
+      return false;
+    }
+    node.links.resize(node.linkCount);
+    for (uint32_t& link : node.links) {
+      link = reader.U32();
+      if (link >= out.pathNodeCount) {
+        reader.Fail("path node " + std::to_string(i) + ": link " + std::to_string(link) +
+                    " is outside the " + std::to_string(out.pathNodeCount) + " path nodes");
+        return false;
+      }
+    }
+  }
+  return !reader.Failed();
+}
+
+bool ReadSpawnPoints(ByteReader& reader, LevelData& out) {
+  if (!reader.Expect(out.spawnPointCount, 16, "spawn points")) return false;
+  out.spawnPoints.resize(out.spawnPointCount);
+  for (uint32_t i = 0; i < out.spawnPointCount; ++i) {
+    SpawnPoint& spawn = out.spawnPoints[i];
+    spawn.unused = reader.I32();
+    spawn.position = ReadVector(reader);
+    if (!IsFinite(spawn.position)) {
+      reader.Fail("spawn point " + std::to_string(i) + " is not at a finite position");
+      return false;
+    }
+  }
+  return !reader.Failed();
+}
+
+}  // namespace
+
+bool ReadLevel(ByteReader& reader, LevelData& out) {
+  if (!reader.Expect(1, kLevelHeaderSize, "header")) return false;
+  char tag[sizeof kLevelTag];
+  reader.Bytes(tag, sizeof tag);
+  if (std::memcmp(tag, kLevelTag, sizeof tag) != 0) {
+    reader.Fail("not a level file: it does not begin with \"UNIVERSE\"");
+    return false;
+  }
+  out.materialCount = reader.I32();
+  out.vertexCount = reader.U32();
+  reader.I32();  // not interpreted
+  out.pathNodeCount = reader.U32();
+  out.spawnPointCount = reader.U32();
+  if (out.materialCount < 0) {
+    reader.Fail("negative material count " + std::to_string(out.materialCount));
+    return false;
+  }
+  if (out.materialCount > kMaxLevelMaterials) {
+    reader.Fail(std::to_string(out.materialCount) + " materials, more than the " +
+                std::to_string(kMaxLevelMaterials) + " the game has slots for");
+    return false;
+  }
+
+  return ReadMaterialNames(reader, out) && ReadVertices(reader, out) &&
+         ReadTriangles(reader, out) && ReadGroups(reader, out) &&
+         out.octree.Read(reader, out.triangleCount) && ReadPathNodes(reader, out) &&
+         ReadSpawnPoints(reader, out);
+}

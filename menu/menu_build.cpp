@@ -1,0 +1,93 @@
+#include <memory>
+
+#include "menu/menu_callbacks.h"
+#include "menu/menu_system.h"
+
+namespace {
+
+constexpr float kRowStep = 0.1f;
+constexpr float kVideoRowStep = 0.075f;
+
+std::unique_ptr<MenuButton> Button(const char* text, float x, float y, MenuCallback callback) {
+  return std::make_unique<MenuButton>(text, x, y, 0.1f, 0.1f, 0.05f, callback);
+}
+
+}  // namespace
+
+bool MenuSystem::Build() {
+  // Rows step down from 0.225 by repeated single-precision subtraction.
+  mainPage.Clear();
+  optionsPage.Clear();
+  videoPage.Clear();
+  quitPage.Clear();
+
+  titleLabel = std::make_unique<MenuLabel>("(insert title here)", -0.3f, 0.4f, 0.1f, 0.1f, 0.1f);
+  float x = -0.15f;
+  float y = 0.225f;
+  resumeButton = Button("Resume Game", x, y, &OnResumeGame);
+  y -= kRowStep;
+  playButton = Button("Play Game", x, y, &OnPlayGame);
+  endGameButton = Button("End Game", x, y, &OnEndGame);
+  endGameButton->visible = false;
+  y -= kRowStep;
+  optionsButton = Button("Options", x, y, &OnShowOptions);
+  y -= kRowStep;
+  helpButton = Button("Help", x, y, &OnNothing);
+  y -= kRowStep;
+  aboutButton = Button("About", x, y, &OnNothing);
+  y -= kRowStep;
+  quitButton = Button("Quit", x, y, &OnShowQuitPage);
+  mainPage.Append(titleLabel.get());
+  mainPage.Append(endGameButton.get());
+  mainPage.Append(resumeButton.get());
+  mainPage.Append(playButton.get());
+  mainPage.Append(optionsButton.get());
+  mainPage.Append(helpButton.get());
+  mainPage.Append(aboutButton.get());
+  mainPage.Append(quitButton.get());
+
+  x = -0.2f;
+  y = 0.225f;
+  videoOptionsButton = Button("Video Options", x, y, &OnShowVideoOptions);
+  y -= kRowStep;
+  soundOptionsButton = Button("Sound Options", x, y, &OnNothing);
+  y -= kRowStep;
+  controlOptionsButton = Button("Control Options", x, y, &OnNothing);
+  y -= kRowStep;
+  playerOptionsButton = Button("Player Options", x, y, &OnNothing);
+  y -= kRowStep;
+  mainMenuButton = Button("Main Menu", x, y, &OnShowMainMenu);
+  optionsPage.Append(videoOptionsButton.get());
+  optionsPage.Append(soundOptionsButton.get());
+  optionsPage.Append(controlOptionsButton.get());
+  optionsPage.Append(playerOptionsButton.get());
+  optionsPage.Append(mainMenuButton.get());
+  optionsPage.Append(titleLabel.get());
+
+  y = 0.225f;
+  resolutionButton = Button("Resolution", -0.45f, y, &OnChooseResolution);
+  resolutionLabel = std::make_unique<MenuLabel>("1024 x 768", 0.1f, y, 0.1f, 0.1f, 0.05f);
+  y -= kVideoRowStep;
+  y -= kVideoRowStep;
+  acceptButton = std::make_unique<MenuButton>("Accept Changes", -0.2f, y, 0.06f, 0.06f, 0.0375f,
+                                              &OnAcceptChanges);
+  y -= kVideoRowStep;
+  cancelButton =
+      std::make_unique<MenuButton>("Cancel", -0.2f, y, 0.056f, 0.06f, 0.0375f, &OnShowOptions);
+  videoPage.Append(resolutionButton.get());
+  videoPage.Append(resolutionLabel.get());
+  videoPage.Append(acceptButton.get());
+  videoPage.Append(cancelButton.get());
+  videoPage.Append(titleLabel.get());
+
+  quitQuestionLabel = std::make_unique<MenuLabel>("Are you sure you want to quit?", -0.5f, 0.1f,
+                                                  0.1f, 0.1f, 0.05f);
+  yesButton = std::make_unique<MenuButton>("Yes", -0.2f, 0.0f, 0.1f, 0.1f, 0.1f, &OnQuitConfirmed);
+  noButton = std::make_unique<MenuButton>("No", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f, &OnShowMainMenu);
+  quitPage.Append(quitQuestionLabel.get());
+  quitPage.Append(yesButton.get());
+  quitPage.Append(noButton.get());
+  quitPage.Append(titleLabel.get());
+
+  return background.Load("textures/menu_bg.bmp", false);
+}

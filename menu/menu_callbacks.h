@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+// The pages, by the number gMenuPage holds; any other number shows no page.
+enum MenuPageId : int32_t {
+  kMenuPageMain = 0,
+  kMenuPageOptions = 2,
+  kMenuPageVideo = 3,
+  kMenuPageQuit = 8,
+};
+
+// How the buttons' callbacks, which take no arguments, talk to the game.
+extern int32_t gMenuAction;     // the frame's MenuAction, 0 when none
+extern int32_t gMenuPage;       // the page shown; kept while the game is played
+extern int32_t gPendingWidth;   // screen size chosen on the video page
+extern int32_t gPendingHeight;
+
+void OnResumeGame();
+void OnPlayGame();
+void OnEndGame();
+void OnShowOptions();
+void OnShowVideoOptions();
+void OnShowQuitPage();
+void OnShowMainMenu();
+void OnNothing();
+void OnQuitConfirmed();
+void OnChooseResolution();
+void OnAcceptChanges();

@@ -1,0 +1,90 @@
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL.h>
+
+#include "app/video.h"
+#include "assets/static_assets.h"
+#include "menu/menu_system.h"
+
+namespace {
+
+constexpr float kHalfSize = 0.75f;  // the menu square spans -0.75 to 0.75
+constexpr float kReflection = 0.3f;
+
+void DrawBackgroundQuad() {
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex3f(-kHalfSize, kHalfSize, -1.0f);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex3f(-kHalfSize, -kHalfSize, -1.0f);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex3f(kHalfSize, -kHalfSize, -1.0f);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex3f(kHalfSize, kHalfSize, -1.0f);
+  glEnd();
+}
+
+// The ship with its own material, then once more with the sphere map blended
+// over it at 30 %, as a reflection.
+void DrawShip(float angle) {
+  glPushAttrib(GL_ENABLE_BIT);
+  glTranslatef(0.0f, 0.0f, -20.0f);
+  glRotatef(angle, 0.0f, 1.0f, 0.0f);
+  gShipModel.Draw();
+
+  glDisable(GL_LIGHTING);
+  glDepthFunc(GL_LEQUAL);  // the same triangles pass again
+  glEnable(GL_TEXTURE_GEN_S);
+  glEnable(GL_TEXTURE_GEN_T);
+  glEnable(GL_BLEND);
+  glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+  glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(1.0f, 1.0f, 1.0f, kReflection);
+  gShipModel.DrawWithMaterial(gSphereMaterial);
+
+  glDepthFunc(GL_LESS);
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+  glPopAttrib();
+}
+
+}  // namespace
+
+void MenuSystem::Draw() {
+  Render();
+  glFlush();
+  SDL_GL_SwapBuffers();
+}
+
+void MenuSystem::Render() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  material.Apply(GL_FRONT);
+
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-kHalfSize, kHalfSize, -kHalfSize, kHalfSize, 0.1, 100.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glColor3f(1.0f, 1.0f, 1.0f);
+
+  glPushAttrib(GL_ENABLE_BIT);
+  glEnable(GL_TEXTURE_2D);
+  glDisable(GL_LIGHTING);
+  glBindTexture(GL_TEXTURE_2D, background.glName);
+  glDepthMask(GL_FALSE);
+  DrawBackgroundQuad();
+  glDepthMask(GL_TRUE);
+  glDisable(GL_TEXTURE_2D);
+  // Items draw untextured and unlit.
+  if (MenuPage* page = CurrentPage()) page->Draw();
+  glPopAttrib();
+
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, gScreenWidthF / gScreenHeightF, 1.0, 100.0);
+  glMatrixMode(GL_MODELVIEW);
+  glFrontFace(GL_CCW);
+  DrawShip(shipAngle);
+  TurnShip();
+}

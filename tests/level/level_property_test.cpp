@@ -1,0 +1,292 @@
+// The octree's answers against a test of every triangle, on random levels
+// the compiler builds and on the default level.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <tuple>
+
+#include "assets/byte_reader.h"
+#include "level/collision.h"
+#include "level/level_reader.h"
+#include "tests/level/level_test_support.h"
+#include "tests/level/recording_entity.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/gl_context.h"
+#include "tools/level/level_builder.h"
+#include "tools/level/level_writer.h"
+#include "tools/level/reference_queries.h"
+#include "tools/level/triangle_box.h"
+
+namespace {
+
+using Key = std::tuple<float, float, float, float, float, float, float, float, float>;
+
+Key KeyOf(const Vector3& a, const Vector3& b, const Vector3& c) {
+  return {a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z};
+}
+
+float Uniform(std::mt19937& random, float lo, float hi) {
+  return std::uniform_real_distribution<float>(lo, hi)(random);
+}
+
+Vector3 RandomPoint(std::mt19937& random, const Vector3& lo, const Vector3& hi) {
+  return Vector3(Uniform(random, lo.x, hi.x), Uniform(random, lo.y, hi.y),
+                 Uniform(random, lo.z, hi.z));
+}
+
+// Loose triangles of many sizes and slopes in a 200-unit box, and a ragged
+// floor under them.
+LevelMesh RandomMesh(uint32_t seed) {
+  std::mt19937 random(seed);
+  LevelMesh mesh;
+  mesh.materialNames = {"grass", "rock", "metal"};
+  auto vertex = [&](const Vector3& p) {
+    mesh.positions.push_back(p);
+    mesh.normals.push_back(Vector3(0, 1, 0));
+    mesh.texCoords.push_back(TexCoord{p.x, p.z});
+    return static_cast<uint32_t>(mesh.positions.size() - 1);
+  };
+  for (int i = 0; i < 300; ++i) {
+    Vector3 centre = RandomPoint(random, Vector3(-100, 0, -100), Vector3(100, 60, 100));
+    float size = Uniform(random, 0.5f, 50.0f);
+    Vector3 half(size, size, size);
+    uint32_t a = vertex(RandomPoint(random, centre - half, centre + half));
+    uint32_t b = vertex(RandomPoint(random, centre - half, centre + half));
+    uint32_t c = vertex(RandomPoint(random, centre - half, centre + half));
+    mesh.triangles.push_back(MeshTriangle{{a, b, c}, static_cast<int32_t>(i % 3)});
+  }
+  const int cells = 10;
+  for (int i = 0; i <= cells; ++i) {
+    for (int j = 0; j <= cells; ++j) {
+      vertex(Vector3(-100 + 20.0f * i, Uniform(random, -4, 4), -100 + 20.0f * j));
+    }
+  }
+  uint32_t base = static_cast<uint32_t>(mesh.positions.size()) - (cells + 1) * (cells + 1);
+  for (int i = 0; i < cells; ++i) {
+    for (int j = 0; j < cells; ++j) {
+      uint32_t v00 = base + i * (cells + 1) + j, v01 = v00 + 1, v10 = v00 + cells + 1,
+               v11 = v10 + 1;
+      mesh.triangles.push_back(MeshTriangle{{v00, v01, v11}, 0});
+      mesh.triangles.push_back(MeshTriangle{{v00, v11, v10}, 0});
+    }
+  }
+  mesh.spawnPoints.push_back(Vector3(0, 10, 0));
+  return mesh;
+}
+
+// Spheres near triangles, so that most of them touch something.
+std::vector<std::pair<Vector3, float>> SpheresNear(const LevelData& level, std::mt19937& random,
+                                                   int count) {
+  std::vector<std::pair<Vector3, float>> spheres;
+  for (int i = 0; i < count; ++i) {
+    const LevelTriangle& t = level.triangles[random() % level.triangles.size()];
+    float u = Uniform(random, 0, 1), v = Uniform(random, 0, 1);
+    if (u + v > 1) u = 1 - u, v = 1 - v;
+    Vector3 a = level.positions[t.vertex[0]], b = level.positions[t.vertex[1]],
+            c = level.positions[t.vertex[2]];
+    Vector3 onTriangle = a + (b - a) * u + (c - a) * v;
+    float radius = Uniform(random, 0.5f, 8.0f);
+    Vector3 nudge = RandomPoint(random, Vector3(-1, -1, -1), Vector3(1, 1, 1)) * (radius * 1.2f);
+    spheres.emplace_back(onTriangle + nudge, radius);
+  }
+  return spheres;
+}
+
+bool Within(const Vector3& p, const Vector3& lo, const Vector3& hi, float slack) {
+  return p.x >= lo.x - slack && p.x <= hi.x + slack && p.y >= lo.y - slack &&
+         p.y <= hi.y + slack && p.z >= lo.z - slack && p.z <= hi.z + slack;
+}
+
+// Compares one sphere query with the test of every triangle. The octree
+// may miss exactly one kind of contact: one reached only through the edge
+// allowance (the centre's projection outside the triangle), by a triangle
+// that lies wholly outside the sphere's box and so in no cell the query
+// visits.
+void CheckSphere(const LevelData& level, const Vector3& centre, float radius, int* contacts,
+                 int* allowedMisses) {
+  RecordingEntity entity(1, radius);
+  entity.frozen = true;
+  entity.position = centre;
+  float unused = 0.0f;
+  level.octree.Collide(&entity, &unused, 0.02f);
+  // A sphere whose box reaches past the root box is not collided at all.
+  Vector3 r(radius, radius, radius);
+  if (!Within(centre - r, level.octree.root->boxMin, level.octree.root->boxMax, 0.0f) ||
+      !Within(centre + r, level.octree.root->boxMin, level.octree.root->boxMax, 0.0f)) {
+    EXPECT_TRUE(entity.calls.empty());
+    return;
+  }
+
+  std::vector<Key> found;
+  for (const auto& c : entity.contacts) found.push_back(KeyOf(c[0], c[1], c[2]));
+  std::sort(found.begin(), found.end());
+  ASSERT_TRUE(std::adjacent_find(found.begin(), found.end()) == found.end())
+      << "a triangle answered twice in one query";
+
+  for (int32_t index : BruteForceSphereContacts(level, centre, radius)) {
+    const LevelTriangle& t = level.triangles[index];
+    const Vector3& a = level.positions[t.vertex[0]];
+    const Vector3& b = level.positions[t.vertex[1]];
+    const Vector3& c = level.positions[t.vertex[2]];
+    ++*contacts;
+    auto at = std::lower_bound(found.begin(), found.end(), KeyOf(a, b, c));
+    if (at != found.end() && *at == KeyOf(a, b, c)) {
+      found.erase(at);
+      continue;
+    }
+    float d = 0.0f;
+    t.plane.ClassifySphere(centre, radius, &d);
+    const Vector3 corners[3] = {a, b, c};
+    EXPECT_FALSE(PointInPolygon(centre - t.plane.normal * d, corners, 3))
+        << "missed a contact inside triangle " << index;
+    EXPECT_FALSE(TriangleOverlapsBox(a, b, c, centre - r, centre + r))
+        << "missed triangle " << index << " which overlaps the sphere's box";
+    ++*allowedMisses;
+  }
+  EXPECT_TRUE(found.empty()) << found.size() << " contacts the test of every triangle lacks";
+}
+
+float Axis(const Vector3& v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }
+
+// True when every leaf that lists `triangle` around `hit` is one the slab
+// test skips as parallel: the ray's direction on some axis is below the
+// threshold and its origin lies outside the leaf on that axis.
+bool SkippedAsParallel(const LevelData& level, const Ray& ray, int32_t triangle,
+                       const Vector3& hit) {
+  bool any = false;
+  for (const OctreeNode& node : level.octree.nodes) {
+    if (!node.isLeaf || !Within(hit, node.boxMin, node.boxMax, 0.01f)) continue;
+    bool lists = std::any_of(node.refs.begin(), node.refs.end(),
+                             [&](const TriangleRef& ref) { return ref.triangle == triangle; });
+    if (!lists) continue;
+    any = true;
+    bool parallelOutside = false;
+    for (int axis = 0; axis < 3; ++axis) {
+      float d = Axis(ray.direction, axis), o = Axis(ray.origin, axis);
+      if (std::fabs(d) < 0.0001f &&
+          (o < Axis(node.boxMin, axis) || o > Axis(node.boxMax, axis))) {
+        parallelOutside = true;
+      }
+    }
+    if (!parallelOutside) return false;
+  }
+  return any;
+}
+
+// Compares one ray query with the test of every triangle: the same nearest
+// hit, except where the nearest triangle is reachable only through leaves
+// the slab test skips as parallel.
+void CheckRay(const LevelData& level, const Ray& ray, float maxDistance, int* hits,
+              int* allowedMisses) {
+  float octreeHit = -1.0f, bruteHit = -1.0f;
+  int32_t triangle = -1;
+  bool octree = level.octree.RayCast(&ray, maxDistance, &octreeHit);
+  bool brute = BruteForceRayCast(level, ray, maxDistance, &bruteHit, &triangle);
+  if (brute) ++*hits;
+  if (octree == brute && octreeHit == bruteHit) return;
+  ASSERT_TRUE(brute) << "the octree hit something no triangle has";
+  EXPECT_GT(octreeHit, bruteHit);
+  EXPECT_TRUE(SkippedAsParallel(level, ray, triangle, ray.origin + ray.direction * bruteHit))
+      << "ray from (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
+      << ") along (" << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z
+      << "): octree " << octreeHit << ", every triangle " << bruteHit;
+  ++*allowedMisses;
+}
+
+Vector3 RandomDirection(std::mt19937& random) {
+  Vector3 d = RandomPoint(random, Vector3(-1, -1, -1), Vector3(1, 1, 1));
+  switch (random() % 10) {
+    case 0:  // along an axis
+      d = Vector3(0, 0, 0);
+      (random() % 2 ? d.x : d.z) = random() % 2 ? 1.0f : -1.0f;
+      break;
+    case 1:  // straight down
+      d = Vector3(0, -1, 0);
+      break;
+    case 2:  // nearly parallel to a slab
+      d.x = Uniform(random, -0.00009f, 0.00009f);
+      break;
+    default:
+      break;
+  }
+  return d;
+}
+
+struct LevelUnderTest {
+  LevelData data;
+  Vector3 lo, hi;  // where the geometry is
+};
+
+void BuildRandomLevel(uint32_t seed, int32_t levels, LevelUnderTest& level) {
+  LevelMesh mesh = RandomMesh(seed);
+  OctreeBuildOptions options;
+  options.levels = levels;
+  LevelSource source;
+  LevelBuildReport report;
+  std::string error;
+  ASSERT_TRUE(BuildLevel(mesh, options, source, report, error)) << error;
+  std::vector<uint8_t> bytes = WriteOrDie(source);
+  ByteReader reader(bytes);
+  ASSERT_TRUE(ReadLevel(reader, level.data)) << reader.Error();
+  level.lo = Vector3(-100, -50, -100);
+  level.hi = Vector3(100, 110, 100);
+}
+
+void CheckQueries(const LevelUnderTest& level, uint32_t seed) {
+  gLevelVertices = const_cast<Vector3*>(level.data.positions.data());
+  gLevelTriangles = const_cast<LevelTriangle*>(level.data.triangles.data());
+  FakeClock clock(FreshTicks(), 1);
+  std::mt19937 random(seed);
+
+  int contacts = 0, contactMisses = 0;
+  for (const auto& [centre, radius] : SpheresNear(level.data, random, 600)) {
+    CheckSphere(level.data, centre, radius, &contacts, &contactMisses);
+  }
+  for (int i = 0; i < 200; ++i) {
+    Vector3 centre = RandomPoint(random, level.lo, level.hi);
+    CheckSphere(level.data, centre, Uniform(random, 0.5f, 8.0f), &contacts, &contactMisses);
+  }
+  EXPECT_GT(contacts, 300);
+  EXPECT_LT(contactMisses * 20, contacts);
+
+  int hits = 0, rayMisses = 0;
+  for (int i = 0; i < 600; ++i) {
+    Ray ray{RandomPoint(random, level.lo, level.hi), RandomDirection(random)};
+    CheckRay(level.data, ray, Uniform(random, 1.0f, 400.0f), &hits, &rayMisses);
+  }
+  EXPECT_GT(hits, 150);
+  EXPECT_LT(rayMisses * 10, hits);
+  gLevelVertices = nullptr;
+  gLevelTriangles = nullptr;
+}
+
+class RandomLevel : public ::testing::TestWithParam<std::tuple<uint32_t, int32_t>> {};
+
+TEST_P(RandomLevel, QueriesFindWhatTestingEveryTriangleFinds) {
+  auto [seed, levels] = GetParam();
+  LevelUnderTest level;
+  BuildRandomLevel(seed, levels, level);
+  if (HasFatalFailure()) return;
+  CheckQueries(level, seed + 17);
+}
+
+// Level counts 0 (chosen from the density), 1 (the root alone), 3 and 5.
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLevel,
+                         ::testing::Combine(::testing::Values(1u, 2u, 3u),
+                                            ::testing::Values(0, 1, 3, 5)));
+
+TEST(DefaultLevel, QueriesFindWhatTestingEveryTriangleFinds) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  ASSERT_TRUE(ReadWholeFile((DataDir() + "/map.wrl").c_str(), bytes, error)) << error;
+  LevelUnderTest level;
+  ByteReader reader(bytes);
+  ASSERT_TRUE(ReadLevel(reader, level.data)) << reader.Error();
+  level.lo = Vector3(-900, 0, -900);
+  level.hi = Vector3(900, 160, 900);
+  CheckQueries(level, 99);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+#include "tests/level/level_test_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "level/level_reader.h"
+#include "tools/level/level_writer.h"
+#include "tools/level/octree_builder.h"
+
+LevelSource SoupLevel(const std::vector<Corners>& triangles, int32_t levels,
+                      const Vector3& rootMin, const Vector3& rootMax) {
+  LevelSource source;
+  source.materialNames = {"grass"};
+  source.groups.resize(1);
+  std::vector<int32_t> materials;
+  for (const Corners& corners : triangles) {
+    int32_t base = static_cast<int32_t>(source.positions.size());
+    for (const Vector3& p : corners) {
+      source.positions.push_back(p);
+      source.normals.push_back(Vector3(0, 1, 0));
+      source.texCoords.push_back(TexCoord{p.x, p.z});
+      source.groups[0].indices.push_back(static_cast<uint32_t>(source.positions.size() - 1));
+    }
+    source.triangles.push_back({base, base + 1, base + 2});
+    materials.push_back(0);
+  }
+  OctreeBuildOptions options;
+  options.levels = levels;
+  OctreeBuildStats stats;
+  BuildOctree(source.positions, source.triangles, materials, rootMin, rootMax, options,
+              source.octreeNodes, stats);
+  source.octreeLevels = stats.levels;
+  return source;
+}
+
+std::vector<uint8_t> WriteOrDie(const LevelSource& source) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(WriteLevel(source, bytes, error)) << error;
+  return bytes;
+}
+
+LoadedLevel::LoadedLevel(const LevelSource& source) {
+  std::vector<uint8_t> bytes = WriteOrDie(source);
+  ByteReader reader(bytes);
+  ok = ReadLevel(reader, data);
+  error = reader.Error();
+  EXPECT_TRUE(ok) << error;
+  gLevelVertices = data.positions.data();
+  gLevelTriangles = data.triangles.data();
+}
+
+LoadedLevel::~LoadedLevel() {
+  gLevelVertices = nullptr;
+  gLevelTriangles = nullptr;
+}
+
+std::string ParseError(const std::vector<uint8_t>& bytes) {
+  LevelData level;
+  ByteReader reader(bytes);
+  if (ReadLevel(reader, level)) return "";
+  EXPECT_FALSE(reader.Error().empty());
+  return reader.Error();
+}
+
+uint32_t FreshTicks() {
+  static uint32_t next = 0;
+  next += 10000000u;
+  return next;
+}
+
+TempDir::TempDir() {
+  char pattern[] = "/tmp/driftwing-level-XXXXXX";
+  const char* made = mkdtemp(pattern);
+  if (made == nullptr) {
+    std::perror("mkdtemp");
+    std::abort();
+  }
+  path_ = made;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}

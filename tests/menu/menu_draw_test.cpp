@@ -1,0 +1,205 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/fonts.h"
+#include "app/video.h"
+#include "menu/menu_callbacks.h"
+#include "menu/menu_system.h"
+#include "tests/menu/menu_test_support.h"
+#include "tests/support/gl_context.h"
+#include "tests/support/scripted_input.h"
+
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr uint8_t kBackground[3] = {20, 30, 60};
+
+// Counts of text-coloured pixels over a part of the back buffer.
+struct Ink {
+  int white = 0;
+  int red = 0;
+};
+
+class MenuDrawing : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    EnsureGlContext();
+    ASSERT_TRUE(BuildOutlineFont(font, "Impact", 12, 0.1f, metrics)) << LastFontError();
+    gMenuFont = font;
+    glGenTextures(1, &backgroundTexture);
+    glBindTexture(GL_TEXTURE_2D, backgroundTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, kBackground);
+    glBindTexture(GL_TEXTURE_2D, 0);
+  }
+
+  void SetUp() override {
+    SetScreenSize(kWidth, kHeight);
+    gMenuPage = kMenuPageMain;
+    // The fixed state start-up leaves for every frame.
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glDisable(GL_LIGHTING);
+    menu = std::make_unique<MenuSystem>();
+    menu->Build();
+    menu->background.glName = backgroundTexture;
+    menu->SetGameInProgress(false);
+  }
+  void TearDown() override {
+    menu.reset();
+    gMenuPage = kMenuPageMain;
+  }
+
+  void PointAt(const MenuItem& item) {
+    const MenuMouseState at = PointerInside(item);
+    input.QueueMotion(at.mouseX, at.mouseY);
+  }
+
+  void ReadFrame() {
+    frame.resize(kWidth * kHeight * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+  }
+
+  // Ink between two points in menu coordinates.
+  Ink InkIn(float left, float bottom, float right, float top) const {
+    const int x0 = static_cast<int>((left + 0.75f) / 1.5f * kWidth);
+    const int x1 = static_cast<int>((right + 0.75f) / 1.5f * kWidth);
+    const int y0 = static_cast<int>((bottom + 0.75f) / 1.5f * kHeight);
+    const int y1 = static_cast<int>((top + 0.75f) / 1.5f * kHeight);
+    Ink ink;
+    for (int y = std::max(y0, 0); y < std::min(y1, kHeight); ++y) {
+      for (int x = std::max(x0, 0); x < std::min(x1, kWidth); ++x) {
+        const uint8_t* p = &frame[(y * kWidth + x) * 4];
+        ink.white += p[0] > 200 && p[1] > 200 && p[2] > 200;
+        ink.red += p[0] > 200 && p[1] < 60 && p[2] < 60;
+      }
+    }
+    return ink;
+  }
+  // Ink over a button's box: from its base line to the height of an 'a'.
+  Ink InkOn(const MenuItem& item) const {
+    return InkIn(item.boxLeft, item.boxBottom, item.boxRight, item.boxTop);
+  }
+
+  static inline uint32_t font = 0;
+  static inline GLuint backgroundTexture = 0;
+  ScriptedInput input;
+  std::unique_ptr<MenuSystem> menu;
+  std::vector<uint8_t> frame;
+};
+
+TEST_F(MenuDrawing, ButtonUnderThePointerIsRedTheOthersWhite) {
+  PointAt(*menu->playButton);
+  menu->HandleInput();
+  menu->Render();
+  ReadFrame();
+
+  const Ink play = InkOn(*menu->playButton);
+  EXPECT_GT(play.red, 200);
+  EXPECT_EQ(play.white, 0);
+  for (const MenuButton* other : {menu->optionsButton.get(), menu->helpButton.get(),
+                                  menu->aboutButton.get(), menu->quitButton.get()}) {
+    const Ink ink = InkOn(*other);
+    EXPECT_GT(ink.white, 100) << other->text;
+    EXPECT_EQ(ink.red, 0) << other->text;
+  }
+  const Ink title = InkIn(-0.3f, 0.4f, 0.6f, 0.5f);
+  EXPECT_GT(title.white, 300);
+  EXPECT_EQ(title.red, 0);
+}
+
+TEST_F(MenuDrawing, LabelAfterAHoveredButtonStaysWhite) {
+  gMenuPage = kMenuPageVideo;
+  PointAt(*menu->resolutionButton);
+  menu->HandleInput();
+  menu->Render();
+  ReadFrame();
+  EXPECT_GT(InkOn(*menu->resolutionButton).red, 100);
+  const MenuLabel& label = *menu->resolutionLabel;
+  const Ink ink = InkIn(label.x, label.y, label.x + 0.4f, label.y + 0.05f);
+  EXPECT_GT(ink.white, 100);
+  EXPECT_EQ(ink.red, 0);
+}
+
+TEST_F(MenuDrawing, HiddenButtonsLeaveTheirRowEmptyOverTheBackground) {
+  menu->HandleInput();
+  menu->Render();
+  ReadFrame();
+  const Ink resumeRow = InkOn(*menu->resumeButton);
+  EXPECT_EQ(resumeRow.white + resumeRow.red, 0);
+  const uint8_t* corner = &frame[(5 * kWidth + 5) * 4];
+  EXPECT_EQ(corner[0], kBackground[0]);
+  EXPECT_EQ(corner[1], kBackground[1]);
+  EXPECT_EQ(corner[2], kBackground[2]);
+}
+
+TEST_F(MenuDrawing, TextStartsAtTheLeftOfItsBox) {
+  menu->HandleInput();
+  menu->Render();
+  ReadFrame();
+  for (const MenuButton* button : {menu->optionsButton.get(), menu->quitButton.get()}) {
+    const float left = button->boxLeft, bottom = button->boxBottom, top = button->boxTop;
+    EXPECT_EQ(InkIn(left - 0.05f, bottom, left - 0.005f, top).white, 0) << button->text;
+    EXPECT_GT(InkIn(left, bottom, left + 0.02f, top).white, 20) << button->text;
+  }
+}
+
+TEST_F(MenuDrawing, GameInProgressShowsResumeAndEndGameInsteadOfPlay) {
+  menu->SetGameInProgress(true);
+  menu->HandleInput();
+  menu->Render();
+  ReadFrame();
+  EXPECT_GT(InkOn(*menu->resumeButton).white, 100);
+  // "End Game" is shorter than "Play Game": the end of the row stays empty.
+  const MenuButton& play = *menu->playButton;
+  const float endGameRight = menu->endGameButton->boxRight;
+  EXPECT_EQ(InkIn(endGameRight + 0.03f, play.boxBottom, play.boxRight + 0.05f, play.boxTop).white, 0);
+}
+
+TEST_F(MenuDrawing, PageNumberNamingNoPageDrawsNoText) {
+  gMenuPage = 5;
+  menu->HandleInput();
+  menu->Render();
+  ReadFrame();
+  const Ink everywhere = InkIn(-0.75f, -0.75f, 0.75f, 0.75f);
+  EXPECT_EQ(everywhere.white + everywhere.red, 0);
+}
+
+TEST_F(MenuDrawing, EveryPageShowsItsTitle) {
+  for (int32_t page : {kMenuPageMain, kMenuPageOptions, kMenuPageVideo, kMenuPageQuit}) {
+    gMenuPage = page;
+    menu->HandleInput();
+    menu->Render();
+    ReadFrame();
+    EXPECT_GT(InkIn(-0.3f, 0.4f, 0.6f, 0.5f).white, 300) << page;
+  }
+}
+
+TEST_F(MenuDrawing, LeavesThePerspectiveAndCounterClockwiseFrontFaces) {
+  glFrontFace(GL_CW);
+  menu->Render();
+  GLint front = 0;
+  glGetIntegerv(GL_FRONT_FACE, &front);
+  EXPECT_EQ(front, GL_CCW);
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+  float projection[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  EXPECT_EQ(projection[11], -1.0f);  // a perspective divides by -z
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+  GLint depthFunc = 0;
+  glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+  EXPECT_EQ(depthFunc, GL_LESS);
+}
+
+}  // namespace

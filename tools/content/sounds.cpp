@@ -1,0 +1,119 @@
+#include "tools/content/sounds.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/content/noise.h"
+
+namespace {
+
+constexpr float kPi = 3.1415926f;
+
+// A state-variable filter: low-pass and band-pass of the same input.
+class Filter {
+ public:
+  void Run(float input, float cutoffHz, float resonance) {
+    float f = 2.0f * std::sin(kPi * std::min(cutoffHz, kSoundRate * 0.2f) / kSoundRate);
+    float damping = 1.0f / resonance;
+    low_ += f * band_;
+    float high = input - low_ - damping * band_;
+    band_ += f * high;
+  }
+  float Low() const { return low_; }
+  float Band() const { return band_; }
+
+ private:
+  float low_ = 0.0f;
+  float band_ = 0.0f;
+};
+
+// Scales to a peak just under full scale, softly limited, as 16-bit pairs.
+std::vector<int16_t> ToStereo16(const std::vector<float>& left, const std::vector<float>& right) {
+  float peak = 1e-6f;
+  for (size_t i = 0; i < left.size(); ++i) peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+  const float gain = 0.9f / peak;
+  std::vector<int16_t> out;
+  out.reserve(left.size() * 2);
+  auto convert = [&](float v) {
+    float limited = std::tanh(v * gain * 1.2f) / std::tanh(1.2f);
+    return static_cast<int16_t>(std::lround(std::clamp(limited, -1.0f, 1.0f) * 32000.0f));
+  };
+  for (size_t i = 0; i < left.size(); ++i) {
+    out.push_back(convert(left[i]));
+    out.push_back(convert(right[i]));
+  }
+  return out;
+}
+
+// Short fades at both ends so the sound starts and stops without a click.
+void Fade(std::vector<float>& samples, float inSeconds, float outSeconds) {
+  const size_t in = static_cast<size_t>(inSeconds * kSoundRate);
+  const size_t out = static_cast<size_t>(outSeconds * kSoundRate);
+  for (size_t i = 0; i < in && i < samples.size(); ++i) samples[i] *= static_cast<float>(i) / in;
+  for (size_t i = 0; i < out && i < samples.size(); ++i) {
+    samples[samples.size() - 1 - i] *= static_cast<float>(i) / out;
+  }
+}
+
+std::vector<float> Whoosh(uint32_t seed, float seconds) {
+  const size_t count = static_cast<size_t>(seconds * kSoundRate);
+  std::vector<float> out(count);
+  Random random(seed);
+  Filter airy, body;
+  float rumblePhase = 0.0f;
+  for (size_t i = 0; i < count; ++i) {
+    float t = static_cast<float>(i) / kSoundRate;
+    float x = t / seconds;
+    // Fast attack, then a long fall; the pitch of the rush sweeps up and back down.
+    float envelope = (1.0f - std::exp(-t * 60.0f)) * std::exp(-x * 3.2f);
+    float cutoff = 700.0f + 3800.0f * std::exp(-std::pow((x - 0.18f) * 4.0f, 2.0f));
+    float noise = random.Signed();
+    airy.Run(noise, cutoff, 2.5f);
+    body.Run(noise, 260.0f + 300.0f * (1.0f - x), 0.8f);
+    rumblePhase += 2.0f * kPi * (95.0f - 40.0f * x) / kSoundRate;
+    float rumble = std::sin(rumblePhase) * 0.25f * std::exp(-x * 4.0f);
+    out[i] = envelope * (airy.Band() * 1.2f + body.Low() * 0.9f + rumble);
+  }
+  Fade(out, 0.002f, 0.05f);
+  return out;
+}
+
+std::vector<float> Blast(uint32_t seed, float seconds) {
+  const size_t count = static_cast<size_t>(seconds * kSoundRate);
+  std::vector<float> out(count);
+  Random random(seed);
+  Filter roar, rumbleFilter, crack;
+  float boomPhase = 0.0f;
+  float crackleLevel = 0.0f;
+  for (size_t i = 0; i < count; ++i) {
+    float t = static_cast<float>(i) / kSoundRate;
+    float noise = random.Signed();
+    // The crack: a bright burst over in a few tens of milliseconds.
+    crack.Run(noise, 5000.0f, 0.7f);
+    float crackPart = (noise * 0.5f + crack.Low()) * std::exp(-t * 70.0f);
+    // The roar: noise whose brightness closes down as it dies away.
+    roar.Run(noise, 200.0f + 2600.0f * std::exp(-t * 5.0f), 0.9f);
+    float roarPart = roar.Low() * 1.6f * std::exp(-t * 3.2f) * (1.0f - std::exp(-t * 200.0f));
+    // The rumble: very low noise and a falling boom underneath.
+    rumbleFilter.Run(noise, 90.0f, 1.2f);
+    boomPhase += 2.0f * kPi * (38.0f + 40.0f * std::exp(-t * 6.0f)) / kSoundRate;
+    float rumblePart =
+        (rumbleFilter.Low() * 3.0f + std::sin(boomPhase) * 0.55f) * std::exp(-t * 2.2f);
+    // Debris crackling in the tail: short ticks of noise, each dying in a few ms.
+    if (random.Uniform() < 0.0006f * std::exp(-t * 2.0f)) crackleLevel = random.Range(0.15f, 0.45f);
+    crackleLevel *= 0.994f;
+    out[i] = crackPart + roarPart + rumblePart + noise * crackleLevel;
+  }
+  Fade(out, 0.001f, 0.08f);
+  return out;
+}
+
+}  // namespace
+
+std::vector<int16_t> SynthesiseRocketLaunch() {
+  return ToStereo16(Whoosh(201, 0.6f), Whoosh(202, 0.6f));
+}
+
+std::vector<int16_t> SynthesiseExplosion() {
+  return ToStereo16(Blast(211, 1.2f), Blast(212, 1.2f));
+}

@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+constexpr int kSoundRate = 44100;
+
+// Interleaved stereo 16-bit samples at kSoundRate.
+
+// A rocket leaving its launcher: a rising, then falling rush of air, ~0.6 s.
+std::vector<int16_t> SynthesiseRocketLaunch();
+// A blast: a sharp crack, a roar of noise and a long low rumble, ~1.2 s.
+std::vector<int16_t> SynthesiseExplosion();

@@ -1,0 +1,49 @@
+#include "world/rocket.h"
+
+#include <GL/gl.h>
+
+#include "assets/static_assets.h"
+#include "platform/audio.h"
+#include "world/explosion.h"
+#include "world/world.h"
+
+namespace {
+
+// The launch and explosion sounds share a channel: each cuts the other.
+constexpr int kRocketChannel = 2;
+
+}  // namespace
+
+Rocket::Rocket(const Vector3& start, const Entity* owner_)
+    : Entity(kKindRocket), launchPosition(start), owner(owner_) {
+  radius = 1.0f;
+  mass = 0.1f;
+  maxSpeed = 160.0f;
+  solid = false;
+}
+
+void Rocket::Update(uint32_t, EntityList&, float) {
+  force = direction * kThrust;  // replaces gravity
+  if ((position - launchPosition).LengthSquared() > kRange * kRange) Explode();
+}
+
+void Rocket::OnEntityContact(Entity& other, float) {
+  if (&other != owner && other.kind != kKindExplosion) Explode();
+}
+
+void Rocket::OnLevelContact(const Vector3*, const Material*) { Explode(); }
+
+void Rocket::Draw() {
+  float m[16];
+  BuildModelMatrix(m);
+  glPushMatrix();
+  glMultMatrixf(m);
+  gRocketModel.Draw();
+  glPopMatrix();
+}
+
+void Rocket::Explode() {
+  alive = false;
+  platform::PlayChunk(kRocketChannel, gExplosionSound);
+  if (gEntityList) gEntityList->push_back(new Explosion(kExplosionMs, position));
+}
