@@ -59,6 +59,11 @@ void Camera::BuildView(float view[16]) {
   direction.z = m[10];
 }
 
+Camera::~Camera() {
+  // Nothing may steer by a camera that is gone.
+  if (gCamera == this) gCamera = nullptr;
+}
+
 void Camera::Apply() {
   float view[16];
   BuildView(view);

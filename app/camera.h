@@ -16,6 +16,11 @@ struct Quaternion {
 // quaternions.
 class Camera {
  public:
+  Camera() = default;
+  ~Camera();
+  Camera(const Camera&) = delete;
+  Camera& operator=(const Camera&) = delete;
+
   // Multiplies the view onto the current GL matrix and refreshes `direction`.
   void Apply();
   // The rotation part of the view, without GL; also rebuilds the three

@@ -89,8 +89,7 @@ void Game::StartGame() {
     // A level that cannot be played leaves no game in progress, so the menu
     // keeps offering "Play Game" rather than a game that cannot be resumed.
     if (!world.Load("map.wrl")) {
-      std::fprintf(stderr, "driftwing: cannot load the level \"map.wrl\": %s\n",
-                   world.LoadError().c_str());
+      std::fprintf(stderr, "driftwing: cannot load the level %s\n", world.LoadError().c_str());
       return;
     }
     if (!LoadLevelTextures()) {

@@ -93,6 +93,12 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& e
     error = std::string("cannot open: ") + std::strerror(errno);
     return false;
   }
+  // Size the buffer once when the file can say how long it is.
+  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+    long size = std::ftell(file.get());
+    if (size > 0) bytes.reserve(static_cast<size_t>(size));
+    std::rewind(file.get());
+  }
   uint8_t chunk[65536];
   size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {

@@ -106,8 +106,8 @@ void Prepare(BenchLevel& level) {
     Vector3 ground = top - Vector3(0, depth, 0);
     level.spheres.push_back(ground + Vector3(0, 4.0f * unit(random), 0));
     float angle = 6.2831f * unit(random);
-    level.rays.push_back(Ray{ground + Vector3(0, 5, 0),
-                             Vector3(std::cos(angle), -0.1f, std::sin(angle))});
+    level.rays.push_back(
+        Ray{ground + Vector3(0, 5, 0), Vector3(std::cos(angle), -0.1f, std::sin(angle))});
   }
 }
 
@@ -180,9 +180,9 @@ void SphereEveryTriangle(benchmark::State& state) {
   size_t i = 0;
   size_t contacts = 0;
   for (auto _ : state) {
-    contacts += BruteForceSphereContacts(level.data, level.spheres[i++ % level.spheres.size()],
-                                         3.0f)
-                    .size();
+    contacts +=
+        BruteForceSphereContacts(level.data, level.spheres[i++ % level.spheres.size()], 3.0f)
+            .size();
   }
   state.counters["contacts/query"] =
       static_cast<double>(contacts) / static_cast<double>(state.iterations());

@@ -94,9 +94,9 @@ bool ReadTriangles(ByteReader& reader, LevelData& out) {
       v = reader.I32();
       if (!CheckVertexIndex(reader, v, out.vertexCount, "triangle", i)) return false;
     }
-    triangle.plane = Plane::FromPoints(out.positions[triangle.vertex[0]],
-                                       out.positions[triangle.vertex[1]],
-                                       out.positions[triangle.vertex[2]]);
+    triangle.plane =
+        Plane::FromPoints(out.positions[triangle.vertex[0]], out.positions[triangle.vertex[1]],
+                          out.positions[triangle.vertex[2]]);
   }
   return !reader.Failed();
 }
@@ -110,8 +110,8 @@ bool ReadGroups(ByteReader& reader, LevelData& out) {
     group.material = reader.I32();
     int32_t triangles = reader.I32();
     if (group.material < 0 || group.material >= kMaxLevelMaterials) {
-      reader.Fail(what + ": material index " + std::to_string(group.material) +
-                  " is outside 0.." + std::to_string(kMaxLevelMaterials - 1));
+      reader.Fail(what + ": material index " + std::to_string(group.material) + " is outside 0.." +
+                  std::to_string(kMaxLevelMaterials - 1));
       return false;
     }
     if (triangles < 0) {

@@ -77,6 +77,7 @@ void PlayerShip::Update(uint32_t, EntityList&, float dt) {
 void PlayerShip::Draw() {}
 
 void PlayerShip::FireRocket() {
+  if (gEntityList == nullptr) return;  // no world to fly in
   uint32_t launchTicks = platform::Ticks();
   uint32_t now = platform::Ticks();
   if (lastShotTicks + kFireIntervalMs > now) return;
@@ -88,11 +89,7 @@ void PlayerShip::FireRocket() {
   rocket->SetDirection(direction);
   rocket->SetVelocity(velocity);
   rocket->acceleration = acceleration;
-  if (gEntityList) {
-    gEntityList->push_back(rocket);
-  } else {
-    delete rocket;  // no world to fly in
-  }
+  gEntityList->push_back(rocket);
   platform::PlayChunk(kRocketChannel, gRocketSound);
 }
 

@@ -58,14 +58,6 @@ TEST(Quaternion, MatrixIsColumnMajor) {
   EXPECT_EQ(m[15], 1.0f);
 }
 
-TEST(Camera, StartsLevelAndUnturned) {
-  Camera camera;
-  EXPECT_EQ(camera.pitch, 0.0f);
-  EXPECT_EQ(camera.yaw, 0.0f);
-  EXPECT_EQ(camera.roll, 0.0f);
-  ExpectQuaternion(camera.pitchRotation, 0, 0, 0, 1);
-}
-
 TEST(Camera, PitchIsClampedToStraightUpAndDown) {
   struct Case {
     float from, step, to;

@@ -1,8 +1,9 @@
 // Sphere collision of entities against the level's triangles.
+#include "level/collision.h"
+
 #include <gtest/gtest.h>
 
 #include "assets/texture.h"
-#include "level/collision.h"
 #include "level/octree.h"
 #include "tests/level/level_test_support.h"
 #include "tests/level/recording_entity.h"
@@ -149,9 +150,9 @@ TEST_F(Collision, ATriangleInSeveralCellsIsTestedAndCountedOnce) {
   ship.position = Vector3(-1, 1, -1);  // its box spans the cells around (0, 0, 0)
   int listing = 0;
   for (const OctreeNode* node : level.data.octree.grid[2]) {
-    if (node && !node->refs.empty() &&
-        node->boxMin.x <= 2 && node->boxMax.x >= -4 && node->boxMin.y <= 4 &&
-        node->boxMax.y >= -2 && node->boxMin.z <= 2 && node->boxMax.z >= -4) {
+    if (node && !node->refs.empty() && node->boxMin.x <= 2 && node->boxMax.x >= -4 &&
+        node->boxMin.y <= 4 && node->boxMax.y >= -2 && node->boxMin.z <= 2 &&
+        node->boxMax.z >= -4) {
       ++listing;
     }
   }

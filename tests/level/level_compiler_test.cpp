@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <set>
@@ -36,8 +36,8 @@ TEST(TriangleOverlapsBox, SeparatesOnlyWhenSomeAxisSeparates) {
        Vector3(5, 0.5f, -5), true},
       {"touching a face", Vector3(1, 0, 0), Vector3(1, 1, 0), Vector3(1, 0, 1), true},
       {"beside it", Vector3(1.01f, 0, 0), Vector3(1.01f, 1, 0), Vector3(1.01f, 0, 1), false},
-      {"plane clear of the box", Vector3(-5, 1.5f, -5), Vector3(-5, 1.5f, 5),
-       Vector3(5, 1.5f, -5), false},
+      {"plane clear of the box", Vector3(-5, 1.5f, -5), Vector3(-5, 1.5f, 5), Vector3(5, 1.5f, -5),
+       false},
       // Bounds overlap and the plane cuts the box, but the hypotenuse
       // passes clear of the corner at (1, y, 1).
       {"only an edge axis separates", Vector3(1.5f, -1, 3), Vector3(1.5f, 2, 3),
@@ -104,8 +104,8 @@ TEST(LevelBuilder, EveryNodeListsExactlyTheTrianglesThatOverlapItsBox) {
   for (int i = 0; i < 200; ++i) {
     Vector3 centre(coordinate(random), coordinate(random) * 0.3f, coordinate(random));
     for (int k = 0; k < 3; ++k) {
-      mesh.positions.push_back(centre + Vector3(coordinate(random), coordinate(random),
-                                                coordinate(random)) * 0.2f);
+      mesh.positions.push_back(
+          centre + Vector3(coordinate(random), coordinate(random), coordinate(random)) * 0.2f);
       mesh.normals.push_back(Vector3(0, 1, 0));
       mesh.texCoords.push_back(TexCoord{0, 0});
     }
@@ -244,7 +244,8 @@ TEST(LevelBuilder, RefusesMeshesTheGameCannotUse) {
        "triangle 1 names vertex 4 of 4"},
       {"no material", [](LevelMesh& m) { m.triangles[0].material = 1; },
        "triangle 0 has no material"},
-      {"spawn point not a number", [](LevelMesh& m) { m.spawnPoints.push_back(Vector3(0, NAN, 0)); },
+      {"spawn point not a number",
+       [](LevelMesh& m) { m.spawnPoints.push_back(Vector3(0, NAN, 0)); },
        "a spawn point is not at a finite position"},
       {"path link past the path",
        [](LevelMesh& m) {
@@ -253,7 +254,9 @@ TEST(LevelBuilder, RefusesMeshesTheGameCannotUse) {
        },
        "a path link names a node the path does not have"},
       {"extent not a number",
-       [](LevelMesh& m) { m.spawnPoints = {Vector3(3e38f, 0, 0), Vector3(-3e38f, 0, 0)}; },
+       [](LevelMesh& m) {
+         m.spawnPoints = {Vector3(3e38f, 0, 0), Vector3(-3e38f, 0, 0)};
+       },
        "the mesh is too large"},
   };
   for (const Case& c : cases) {
@@ -347,8 +350,7 @@ TEST(MeshImport, ReadsGeometrySpawnPointsAndThePathFromAnObjFile) {
 }
 
 std::string Base64(const std::vector<uint8_t>& bytes) {
-  static const char digits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   for (size_t i = 0; i < bytes.size(); i += 3) {
     uint32_t chunk = bytes[i] << 16;
@@ -496,6 +498,21 @@ TEST_F(DefaultLevelFile, TheShipStartsInTheOpenAndLandsOnTheGround) {
   EXPECT_TRUE(ship.collided);
   EXPECT_GT(gPolygonsTested, 0);
   EXPECT_LT(gPolygonsTested, 200);
+}
+
+TEST_F(DefaultLevelFile, EverywhereInsideTheWallsHasGroundFacingUp) {
+  // Ground, ramps, blocks, pillars and the arch all face up where a ship
+  // could land: a ray straight down from high above meets one of them.
+  FakeClock clock(FreshTicks(), 1);
+  for (float x = -880; x <= 880; x += 55) {
+    for (float z = -880; z <= 880; z += 55) {
+      Ray down{Vector3(x, 400, z), Vector3(0, -1, 0)};
+      float hit = 0.0f;
+      ASSERT_TRUE(level.octree.RayCast(&down, 500.0f, &hit)) << x << ", " << z;
+      EXPECT_GE(400.0f - hit, 0.0f);
+      EXPECT_LE(400.0f - hit, 125.0f);
+    }
+  }
 }
 
 TEST_F(DefaultLevelFile, WallsHoldTheShipIn) {

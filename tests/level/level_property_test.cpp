@@ -95,8 +95,8 @@ std::vector<std::pair<Vector3, float>> SpheresNear(const LevelData& level, std::
 }
 
 bool Within(const Vector3& p, const Vector3& lo, const Vector3& hi, float slack) {
-  return p.x >= lo.x - slack && p.x <= hi.x + slack && p.y >= lo.y - slack &&
-         p.y <= hi.y + slack && p.z >= lo.z - slack && p.z <= hi.z + slack;
+  return p.x >= lo.x - slack && p.x <= hi.x + slack && p.y >= lo.y - slack && p.y <= hi.y + slack &&
+         p.z >= lo.z - slack && p.z <= hi.z + slack;
 }
 
 // Compares one sphere query with the test of every triangle. The octree
@@ -165,8 +165,7 @@ bool SkippedAsParallel(const LevelData& level, const Ray& ray, int32_t triangle,
     bool parallelOutside = false;
     for (int axis = 0; axis < 3; ++axis) {
       float d = Axis(ray.direction, axis), o = Axis(ray.origin, axis);
-      if (std::fabs(d) < 0.0001f &&
-          (o < Axis(node.boxMin, axis) || o > Axis(node.boxMax, axis))) {
+      if (std::fabs(d) < 0.0001f && (o < Axis(node.boxMin, axis) || o > Axis(node.boxMax, axis))) {
         parallelOutside = true;
       }
     }
@@ -189,9 +188,9 @@ void CheckRay(const LevelData& level, const Ray& ray, float maxDistance, int* hi
   ASSERT_TRUE(brute) << "the octree hit something no triangle has";
   EXPECT_GT(octreeHit, bruteHit);
   EXPECT_TRUE(SkippedAsParallel(level, ray, triangle, ray.origin + ray.direction * bruteHit))
-      << "ray from (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
-      << ") along (" << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z
-      << "): octree " << octreeHit << ", every triangle " << bruteHit;
+      << "ray from (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z << ") along ("
+      << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z << "): octree "
+      << octreeHit << ", every triangle " << bruteHit;
   ++*allowedMisses;
 }
 

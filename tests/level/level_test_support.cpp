@@ -11,8 +11,8 @@
 #include "tools/level/level_writer.h"
 #include "tools/level/octree_builder.h"
 
-LevelSource SoupLevel(const std::vector<Corners>& triangles, int32_t levels,
-                      const Vector3& rootMin, const Vector3& rootMax) {
+LevelSource SoupLevel(const std::vector<Corners>& triangles, int32_t levels, const Vector3& rootMin,
+                      const Vector3& rootMax) {
   LevelSource source;
   source.materialNames = {"grass"};
   source.groups.resize(1);

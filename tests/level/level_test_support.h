@@ -12,8 +12,8 @@ using Corners = std::array<Vector3, 3>;
 
 // A level of loose triangles, all of material slot 0 ("grass"), indexed by a
 // complete octree of `levels` levels over the given root box.
-LevelSource SoupLevel(const std::vector<Corners>& triangles, int32_t levels,
-                      const Vector3& rootMin, const Vector3& rootMax);
+LevelSource SoupLevel(const std::vector<Corners>& triangles, int32_t levels, const Vector3& rootMin,
+                      const Vector3& rootMax);
 
 std::vector<uint8_t> WriteOrDie(const LevelSource& source);
 

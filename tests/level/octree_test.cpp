@@ -1,10 +1,11 @@
 // The octree as read from a level file: its layout, its grids and the ray
 // query.
+#include "level/octree.h"
+
 #include <gtest/gtest.h>
 
 #include <utility>
 
-#include "level/octree.h"
 #include "tests/level/level_test_support.h"
 #include "tests/support/fake_clock.h"
 #include "tools/level/reference_queries.h"
@@ -221,9 +222,9 @@ TEST(RayCastNearlyParallel, MissesLeavesWhoseSlabExcludesTheOrigin) {
   // threshold, so those leaves count as parallel and outside: the one place
   // the octree and a test of every triangle differ by design.
   FakeClock clock(FreshTicks());
-  LoadedLevel level(SoupLevel({{Vector3(-0.0005f, 0, -20), Vector3(-10, 0, -10),
-                                Vector3(-0.0005f, 0, 0)}},
-                              3, Vector3(-64, -64, -64), Vector3(64, 64, 64)));
+  LoadedLevel level(
+      SoupLevel({{Vector3(-0.0005f, 0, -20), Vector3(-10, 0, -10), Vector3(-0.0005f, 0, 0)}}, 3,
+                Vector3(-64, -64, -64), Vector3(64, 64, 64)));
   Ray ray{Vector3(0.001f, 0.04f, -50), Vector3(-0.00005f, -0.001f, 1)};
   float octreeHit = 0.0f, bruteHit = 0.0f;
   int32_t triangle = -1;
@@ -242,15 +243,15 @@ TEST(RayCastNearlyParallel, MissesLeavesWhoseSlabExcludesTheOrigin) {
 TEST(SegmentHitsTriangle, ReportsTheBarycentricWeightsAndTheFraction) {
   Ray ray{Vector3(0.25f, 0.25f, 4), Vector3(0, 0, -1)};
   float u, v, w, t;
-  ASSERT_TRUE(SegmentHitsTriangle(&ray, Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0),
-                                  8.0f, &u, &v, &w, &t));
+  ASSERT_TRUE(SegmentHitsTriangle(&ray, Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0), 8.0f,
+                                  &u, &v, &w, &t));
   EXPECT_FLOAT_EQ(t, 0.5f);
   EXPECT_FLOAT_EQ(v, 0.25f);
   EXPECT_FLOAT_EQ(w, 0.25f);
   EXPECT_FLOAT_EQ(u, 0.5f);
   // Too short to reach it, or starting past it.
-  EXPECT_FALSE(SegmentHitsTriangle(&ray, Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0),
-                                   3.0f, &u, &v, &w, &t));
+  EXPECT_FALSE(SegmentHitsTriangle(&ray, Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0), 3.0f,
+                                   &u, &v, &w, &t));
   Ray past{Vector3(0.25f, 0.25f, -1), Vector3(0, 0, -1)};
   EXPECT_FALSE(SegmentHitsTriangle(&past, Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0),
                                    8.0f, &u, &v, &w, &t));

@@ -12,20 +12,6 @@ void ExpectVector(const Vector3& v, float x, float y, float z) {
   EXPECT_NEAR(v.z, z, 1e-6f);
 }
 
-TEST(Entity, BaseConstructorSetsTheDocumentedValues) {
-  TestEntity e;
-  Entity& base = e;
-  EXPECT_EQ(base.kind, 1);
-  EXPECT_TRUE(base.alive);
-  EXPECT_FALSE(base.collided);
-  EXPECT_TRUE(base.solid);
-  EXPECT_FLOAT_EQ(base.lifetime, 100.0f);
-  ExpectVector(base.forward, 0, 0, 1);
-  ExpectVector(base.up, 0, 1, 0);
-  ExpectVector(base.right, 1, 0, 0);
-  ExpectVector(base.direction, 0, 0, 0);
-}
-
 TEST(Entity, SpeedExactlyAtTheLimitIsKept) {
   TestEntity e;
   e.maxSpeed = 5.0f;

@@ -57,16 +57,6 @@ class Ship : public ::testing::Test {
   PlayerShip* ship = nullptr;
 };
 
-TEST_F(Ship, StartsWithItsOwnValues) {
-  EXPECT_EQ(ship->kind, kKindPlayerShip);
-  EXPECT_FLOAT_EQ(ship->radius, 3.0f);
-  EXPECT_FLOAT_EQ(ship->mass, 1.0f);
-  EXPECT_FLOAT_EQ(ship->maxSpeed, 140.0f);
-  EXPECT_TRUE(ship->solid);
-  EXPECT_EQ(ship->lastShotTicks, 0u);
-  EXPECT_EQ(ship->fireMode, 1);
-}
-
 TEST_F(Ship, AimsAlongTheCameraWithItsZAxisMirrored) {
   Step();
   EXPECT_NEAR(ship->direction.z, -1.0f, 1e-6f);

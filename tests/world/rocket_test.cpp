@@ -31,18 +31,6 @@ class Rockets : public ::testing::Test {
   World world;
 };
 
-TEST_F(Rockets, ConstructorSetsTheRocketsValues) {
-  TestEntity ship;
-  Rocket rocket(Vector3(1, 2, 3), &ship);
-  EXPECT_EQ(rocket.kind, kKindRocket);
-  EXPECT_FLOAT_EQ(rocket.radius, 1.0f);
-  EXPECT_FLOAT_EQ(rocket.mass, 0.1f);
-  EXPECT_FLOAT_EQ(rocket.maxSpeed, 160.0f);
-  EXPECT_FALSE(rocket.solid);
-  EXPECT_FLOAT_EQ(rocket.launchPosition.z, 3.0f);
-  EXPECT_EQ(rocket.owner, &ship);
-}
-
 TEST_F(Rockets, DoNotExplodeOnTheirLauncher) {
   TestEntity* ship = new TestEntity(3.0f);
   world.entities.push_back(ship);
@@ -151,16 +139,6 @@ TEST_F(Rockets, ThrustReplacesGravityAndReachesTopSpeedAfterAThirdOfASecond) {
   EXPECT_NEAR(rocket->velocity.z, -160.0f, 1e-3f);
   EXPECT_FLOAT_EQ(rocket->velocity.y, 0.0f);
   EXPECT_FLOAT_EQ(rocket->force.z, -50.0f);
-}
-
-TEST_F(Rockets, SidewaysSpeedFromTheLauncherShrinksAsTheRocketSpeedsUp) {
-  Rocket* rocket = AddRocket(Vector3(0, 0, 0));
-  rocket->SetDirection(Vector3(0, 0, -1));
-  rocket->velocity = Vector3(100, 0, 0);
-  for (int step = 0; step < 30; ++step) world.Update(0.02f);
-  EXPECT_NEAR(rocket->velocity.Length(), 160.0f, 1e-3f);
-  EXPECT_LT(rocket->velocity.x, 100.0f);
-  EXPECT_GT(-rocket->velocity.z, rocket->velocity.x);
 }
 
 }  // namespace

@@ -66,8 +66,8 @@ bool CollectTriangles(const LevelMesh& mesh, LevelSource& out, std::vector<int32
     const MeshTriangle& triangle = mesh.triangles[i];
     for (uint32_t v : triangle.vertex) {
       if (v >= vertexCount) {
-        error = "triangle " + std::to_string(i) + " names vertex " + std::to_string(v) +
-                " of " + std::to_string(vertexCount);
+        error = "triangle " + std::to_string(i) + " names vertex " + std::to_string(v) + " of " +
+                std::to_string(vertexCount);
         return false;
       }
     }
@@ -91,10 +91,9 @@ bool CollectTriangles(const LevelMesh& mesh, LevelSource& out, std::vector<int32
     indices.insert(indices.end(), triangle.vertex, triangle.vertex + 3);
   }
   if (out.triangles.empty()) {
-    error = mesh.triangles.empty()
-                ? "the mesh has no triangles"
-                : "all " + std::to_string(mesh.triangles.size()) +
-                      " of the mesh's triangles are degenerate";
+    error = mesh.triangles.empty() ? "the mesh has no triangles"
+                                   : "all " + std::to_string(mesh.triangles.size()) +
+                                         " of the mesh's triangles are degenerate";
     return false;
   }
   return true;

@@ -35,8 +35,9 @@ LevelMesh MakeMesh(int cells, bool withBlock, int materials) {
     for (int k = 0; k < 8; ++k) {
       AddVertex(mesh, 10.0f + 10.0f * (k & 1), 10.0f * ((k >> 1) & 1), 10.0f + 10.0f * (k >> 2));
     }
-    const uint32_t faces[12][3] = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6}, {0, 1, 4}, {1, 5, 4},
-                                   {2, 6, 3}, {3, 6, 7}, {0, 4, 2}, {2, 4, 6}, {1, 3, 5}, {3, 7, 5}};
+    const uint32_t faces[12][3] = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6},
+                                   {0, 1, 4}, {1, 5, 4}, {2, 6, 3}, {3, 6, 7},
+                                   {0, 4, 2}, {2, 4, 6}, {1, 3, 5}, {3, 7, 5}};
     for (const auto& f : faces) {
       mesh.triangles.push_back(MeshTriangle{{base + f[0], base + f[1], base + f[2]}, 0});
     }
@@ -47,8 +48,7 @@ LevelMesh MakeMesh(int cells, bool withBlock, int materials) {
   return mesh;
 }
 
-bool Write(const std::string& dir, const std::string& name, const LevelMesh& mesh,
-           int32_t levels) {
+bool Write(const std::string& dir, const std::string& name, const LevelMesh& mesh, int32_t levels) {
   OctreeBuildOptions options;
   options.levels = levels;
   LevelSource level;

@@ -44,8 +44,8 @@ class ByteWriter {
 
 bool Consistent(const LevelSource& level, std::string& error) {
   if (level.groups.size() != level.materialNames.size()) {
-    error = "the level has " + std::to_string(level.materialNames.size()) +
-            " material names but " + std::to_string(level.groups.size()) + " material groups";
+    error = "the level has " + std::to_string(level.materialNames.size()) + " material names but " +
+            std::to_string(level.groups.size()) + " material groups";
     return false;
   }
   if (level.normals.size() != level.positions.size() ||

@@ -97,10 +97,11 @@ int main(int argc, char** argv) {
   std::printf("  octree: %d levels, %zu nodes, root box (%.1f %.1f %.1f) to (%.1f %.1f %.1f)\n",
               tree.levels, tree.nodes, report.rootMin.x, report.rootMin.y, report.rootMin.z,
               report.rootMax.x, report.rootMax.y, report.rootMax.z);
-  std::printf("  deepest cells %.1f x %.1f x %.1f; references per leaf: %.1f on average over "
-              "%zu non-empty of %zu leaves, at most %zu; %zu references in all\n",
-              tree.deepestCellSize.x, tree.deepestCellSize.y, tree.deepestCellSize.z, mean,
-              tree.nonEmptyLeaves, tree.leaves, tree.maxLeafRefs, tree.totalRefs);
+  std::printf(
+      "  deepest cells %.1f x %.1f x %.1f; references per leaf: %.1f on average over "
+      "%zu non-empty of %zu leaves, at most %zu; %zu references in all\n",
+      tree.deepestCellSize.x, tree.deepestCellSize.y, tree.deepestCellSize.z, mean,
+      tree.nonEmptyLeaves, tree.leaves, tree.maxLeafRefs, tree.totalRefs);
   if (level.spawnPoints.empty()) {
     std::fprintf(stderr, "levelc: warning: %s has no spawn object; the ship starts at the origin\n",
                  input);

@@ -126,8 +126,8 @@ void AddPillar(Object& object, const std::string& material, float x, float z, fl
 }
 
 // A wedge rising along `direction` from `base` to `base` + rise over `length`.
-void AddRamp(Object& object, const std::string& material, float x, float z, float dirX,
-             float dirZ, float length, float width, float base, float rise) {
+void AddRamp(Object& object, const std::string& material, float x, float z, float dirX, float dirZ,
+             float length, float width, float base, float rise) {
   Vector3 along(dirX, 0, dirZ);
   Vector3 side(-dirZ, 0, dirX);
   Vector3 start(x, 0, z);
@@ -215,10 +215,10 @@ struct Pad {
   float x, z, height, inner, outer;
 };
 const Pad kPads[] = {
-    {0, 0, 10, 250, 340},        // the central plaza with the arch and ramps
-    {0, -470, 12, 90, 160},      // the spawn clearing
-    {-420, -60, 14, 110, 180},   // the pillar grove
-    {430, 300, 16, 120, 190},    // the block yard
+    {0, 0, 10, 250, 340},       // the central plaza with the arch and ramps
+    {0, -470, 12, 90, 160},     // the spawn clearing
+    {-420, -60, 14, 110, 180},  // the pillar grove
+    {430, 300, 16, 120, 190},   // the block yard
 };
 
 struct Hill {
@@ -226,7 +226,7 @@ struct Hill {
 };
 const Hill kHills[] = {
     {-560, 470, 75, 120}, {580, -500, 80, 130}, {520, 600, 48, 100}, {-640, -560, 60, 110},
-    {-150, 640, 42, 120}, {250, -720, 38, 95},  {760, -130, 55, 90},  {-790, 160, 62, 95},
+    {-150, 640, 42, 120}, {250, -720, 38, 95},  {760, -130, 55, 90}, {-790, 160, 62, 95},
     {120, 420, 30, 70},   {-330, -330, 34, 75},
 };
 
@@ -345,13 +345,13 @@ void AddStructures(Object& object) {
     float x, z, sx, sz, h;
   };
   const Block blocks[] = {
-      {"concrete", 380, 250, 60, 30, 26}, {"concrete", 480, 340, 40, 40, 34},
-      {"metal", 520, 230, 30, 70, 22},    {"concrete", 360, 380, 80, 14, 16},
-      {"concrete", -250, 300, 70, 24, 24}, {"metal", 300, -250, 40, 40, 30},
-      {"concrete", 150, -420, 90, 16, 14}, {"concrete", -180, -380, 16, 80, 18},
+      {"concrete", 380, 250, 60, 30, 26},   {"concrete", 480, 340, 40, 40, 34},
+      {"metal", 520, 230, 30, 70, 22},      {"concrete", 360, 380, 80, 14, 16},
+      {"concrete", -250, 300, 70, 24, 24},  {"metal", 300, -250, 40, 40, 30},
+      {"concrete", 150, -420, 90, 16, 14},  {"concrete", -180, -380, 16, 80, 18},
       {"concrete", -700, 120, 40, 100, 26}, {"concrete", 700, -120, 40, 100, 26},
-      {"metal", -300, 700, 60, 30, 24},    {"concrete", 120, 700, 100, 18, 20},
-      {"concrete", 650, 650, 50, 50, 40},  {"concrete", -650, -250, 60, 30, 24},
+      {"metal", -300, 700, 60, 30, 24},     {"concrete", 120, 700, 100, 18, 20},
+      {"concrete", 650, 650, 50, 50, 40},   {"concrete", -650, -250, 60, 30, 24},
   };
   for (const Block& b : blocks) AddBlock(object, b.material, b.x, b.z, b.sx, b.sz, b.h);
 
@@ -368,7 +368,7 @@ void AddStructures(Object& object) {
   struct Rock {
     float x, z, sx, sy, sz, turn;
   };
-  const Rock rocks[] = {{-520, 380, 30, 20, 24, 0.3f}, {610, -420, 36, 24, 26, 1.1f},
+  const Rock rocks[] = {{-520, 380, 30, 20, 24, 0.3f},  {610, -420, 36, 24, 26, 1.1f},
                         {-600, -470, 28, 18, 34, 2.0f}, {200, -640, 24, 16, 20, 0.7f},
                         {560, 560, 26, 22, 30, 2.6f},   {-120, 560, 20, 14, 26, 1.7f},
                         {-800, 400, 30, 26, 22, 0.2f},  {780, 60, 24, 20, 28, 0.9f}};
@@ -419,8 +419,10 @@ bool WriteMtl(const std::string& path) {
     const char* name;
     float r, g, b;
   };
-  const Colour colours[] = {{"grass", 0.35f, 0.55f, 0.25f}, {"rock", 0.5f, 0.47f, 0.43f},
-                            {"concrete", 0.7f, 0.7f, 0.68f}, {"metal", 0.55f, 0.6f, 0.65f},
+  const Colour colours[] = {{"grass", 0.35f, 0.55f, 0.25f},
+                            {"rock", 0.5f, 0.47f, 0.43f},
+                            {"concrete", 0.7f, 0.7f, 0.68f},
+                            {"metal", 0.55f, 0.6f, 0.65f},
                             {"sand", 0.8f, 0.72f, 0.5f}};
   std::fprintf(file, "# The default level's materials; the game draws textures/<name>.bmp.\n");
   for (const Colour& c : colours) {
@@ -474,8 +476,9 @@ bool WriteObj(const std::string& path, const std::string& mtlName,
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make_arena OUTPUT_DIR\n  writes OUTPUT_DIR/arena.obj and "
-                         "OUTPUT_DIR/arena.mtl\n");
+    std::fprintf(stderr,
+                 "usage: make_arena OUTPUT_DIR\n  writes OUTPUT_DIR/arena.obj and "
+                 "OUTPUT_DIR/arena.mtl\n");
     return 2;
   }
   std::string dir = argv[1];
@@ -489,8 +492,8 @@ int main(int argc, char** argv) {
   objects[3].name = "spawn";
   AddSpawnMarker(objects[3]);
 
-  if (!WriteMtl(dir + "/arena.mtl") || !WriteObj(dir + "/arena.obj", "arena.mtl", objects,
-                                                 MakePath())) {
+  if (!WriteMtl(dir + "/arena.mtl") ||
+      !WriteObj(dir + "/arena.obj", "arena.mtl", objects, MakePath())) {
     std::fprintf(stderr, "make_arena: cannot write the arena into %s\n", dir.c_str());
     return 1;
   }

@@ -91,8 +91,8 @@ class SceneWalker {
     }
   }
 
-  static void AddMeshBounds(const aiMesh& m, const aiMatrix4x4& transform, bool& any,
-                            Vector3& lo, Vector3& hi) {
+  static void AddMeshBounds(const aiMesh& m, const aiMatrix4x4& transform, bool& any, Vector3& lo,
+                            Vector3& hi) {
     for (unsigned v = 0; v < m.mNumVertices; ++v) {
       Vector3 p = ToVector(transform * m.mVertices[v]);
       if (!any) {
@@ -182,9 +182,8 @@ class SceneWalker {
     for (unsigned f = 0; f < m.mNumFaces; ++f) {
       const aiFace& face = m.mFaces[f];
       if (face.mNumIndices != 3) continue;
-      MeshTriangle triangle{{base + face.mIndices[0], base + face.mIndices[1],
-                             base + face.mIndices[2]},
-                            material};
+      MeshTriangle triangle{
+          {base + face.mIndices[0], base + face.mIndices[1], base + face.mIndices[2]}, material};
       if (mirrored) std::swap(triangle.vertex[1], triangle.vertex[2]);
       mesh_.triangles.push_back(triangle);
     }
