@@ -30,7 +30,8 @@ void CompileBitmapGlyph(FT_Face face, bool embolden, unsigned char code, GLuint 
       std::vector<GLubyte> bits(static_cast<size_t>(stride) * rows);
       for (unsigned row = 0; row < rows; ++row) {
         const unsigned char* source = bitmap.buffer + static_cast<size_t>(row) * bitmap.pitch;
-        std::copy(source, source + stride, bits.begin() + static_cast<size_t>(rows - 1 - row) * stride);
+        std::copy(source, source + stride,
+                  bits.begin() + static_cast<size_t>(rows - 1 - row) * stride);
       }
       // The bitmap's lower-left corner sits at the raster position minus
       // (xorig, yorig).

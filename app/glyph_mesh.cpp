@@ -58,8 +58,9 @@ class Flattener {
     Flattener& f = Self(user);
     const double x0 = f.x_, y0 = f.y_;
     // A cubic's second derivative is at most 6 max(|p0 - 2c1 + c2|, |c1 - 2c2 + p3|).
-    const double bend = std::max(std::hypot(x0 - 2.0 * c1->x + c2->x, y0 - 2.0 * c1->y + c2->y),
-                                 std::hypot(c1->x - 2.0 * c2->x + to->x, c1->y - 2.0 * c2->y + to->y));
+    const double bend =
+        std::max(std::hypot(x0 - 2.0 * c1->x + c2->x, y0 - 2.0 * c1->y + c2->y),
+                 std::hypot(c1->x - 2.0 * c2->x + to->x, c1->y - 2.0 * c2->y + to->y));
     const int n = f.Pieces(bend * 0.75);
     for (int i = 1; i <= n; ++i) {
       const double t = static_cast<double>(i) / n, s = 1.0 - t;
@@ -117,7 +118,7 @@ void TessVertex(void* vertex, void* user) {
       {static_cast<float>(v[0]), static_cast<float>(v[1])});
 }
 
-void TessCombine(GLdouble coords[3], void*[4], GLfloat[4], void** out, void* user) {
+void TessCombine(GLdouble coords[3], void* [4], GLfloat[4], void** out, void* user) {
   Tessellation& t = *static_cast<Tessellation*>(user);
   t.made.push_back({coords[0], coords[1], coords[2]});
   *out = t.made.back().data();
@@ -169,8 +170,8 @@ bool BuildGlyphMesh(const FT_Outline& outline, float scale, float tolerance, Gly
       FT_Outline_Get_Orientation(const_cast<FT_Outline*>(&outline)) != FT_ORIENTATION_POSTSCRIPT;
   if (mesh.contours.empty()) return true;
 
-  const GLdouble rule = (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) ? GLU_TESS_WINDING_ODD
-                                                                   : GLU_TESS_WINDING_NONZERO;
+  const GLdouble rule =
+      (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) ? GLU_TESS_WINDING_ODD : GLU_TESS_WINDING_NONZERO;
   if (!Fill(mesh.contours, rule, mesh.triangles)) {
     mesh.triangles.clear();
     return false;

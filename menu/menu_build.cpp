@@ -15,13 +15,14 @@ std::unique_ptr<MenuButton> Button(const char* text, float x, float y, MenuCallb
 }  // namespace
 
 bool MenuSystem::Build() {
-  // Rows step down from 0.225 by repeated single-precision subtraction.
+  // A second build replaces every item: no page may keep the old ones.
   mainPage.Clear();
   optionsPage.Clear();
   videoPage.Clear();
   quitPage.Clear();
 
   titleLabel = std::make_unique<MenuLabel>("(insert title here)", -0.3f, 0.4f, 0.1f, 0.1f, 0.1f);
+  // Rows step down from 0.225 by repeated single-precision subtraction.
   float x = -0.15f;
   float y = 0.225f;
   resumeButton = Button("Resume Game", x, y, &OnResumeGame);
@@ -80,8 +81,8 @@ bool MenuSystem::Build() {
   videoPage.Append(cancelButton.get());
   videoPage.Append(titleLabel.get());
 
-  quitQuestionLabel = std::make_unique<MenuLabel>("Are you sure you want to quit?", -0.5f, 0.1f,
-                                                  0.1f, 0.1f, 0.05f);
+  quitQuestionLabel =
+      std::make_unique<MenuLabel>("Are you sure you want to quit?", -0.5f, 0.1f, 0.1f, 0.1f, 0.05f);
   yesButton = std::make_unique<MenuButton>("Yes", -0.2f, 0.0f, 0.1f, 0.1f, 0.1f, &OnQuitConfirmed);
   noButton = std::make_unique<MenuButton>("No", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f, &OnShowMainMenu);
   quitPage.Append(quitQuestionLabel.get());

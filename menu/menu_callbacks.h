@@ -10,9 +10,9 @@ enum MenuPageId : int32_t {
 };
 
 // How the buttons' callbacks, which take no arguments, talk to the game.
-extern int32_t gMenuAction;     // the frame's MenuAction, 0 when none
-extern int32_t gMenuPage;       // the page shown; kept while the game is played
-extern int32_t gPendingWidth;   // screen size chosen on the video page
+extern int32_t gMenuAction;    // the frame's MenuAction, 0 when none
+extern int32_t gMenuPage;      // the page shown; kept while the game is played
+extern int32_t gPendingWidth;  // screen size chosen on the video page
 extern int32_t gPendingHeight;
 
 void OnResumeGame();

@@ -4,8 +4,8 @@
 
 // The menu's own record of the pointer, filled by its event loop.
 struct MenuMouseState {
-  int32_t mouseX = 0;  // window pixels from the left
-  int32_t mouseY = 0;  // window pixels from the top
+  int32_t mouseX = 0;    // window pixels from the left
+  int32_t mouseY = 0;    // window pixels from the top
   uint32_t buttons = 0;  // 1 left, 2 right, 4 middle
 };
 

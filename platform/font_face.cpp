@@ -121,8 +121,8 @@ bool FontFace::Open(const char* family, bool bold) {
     error_ = "fontconfig could not load its configuration";
     return false;
   }
-  if (!FcConfigParseAndLoadFromMemory(config.get(),
-                                      reinterpret_cast<const FcChar8*>(kFontAliases), FcTrue)) {
+  if (!FcConfigParseAndLoadFromMemory(config.get(), reinterpret_cast<const FcChar8*>(kFontAliases),
+                                      FcTrue)) {
     error_ = "the game's font substitution rules were refused by fontconfig";
     return false;
   }

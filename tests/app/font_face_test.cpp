@@ -1,11 +1,11 @@
+#include "platform/font_face.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-#include "platform/font_face.h"
 
 namespace {
 
@@ -17,8 +17,7 @@ TEST(FontFace, ImpactResolvesToABoldSansWithLetters) {
   EXPECT_TRUE(platform::HasLatinLetters(face.Face()));
   // fontconfig's own answer for "Impact" on a stock machine is a dingbats face.
   EXPECT_EQ(face.Path().find("D050000L"), std::string::npos) << face.Path();
-  EXPECT_TRUE(face.Face()->style_flags & FT_STYLE_FLAG_BOLD || face.NeedsEmbolden())
-      << face.Path();
+  EXPECT_TRUE(face.Face()->style_flags & FT_STYLE_FLAG_BOLD || face.NeedsEmbolden()) << face.Path();
   // A stand-in is drawn condensed to take about Impact's room.
   if (std::string(face.Face()->family_name) != "Impact") {
     EXPECT_EQ(face.WidthScale(), 0.8f);

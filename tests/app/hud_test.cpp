@@ -21,8 +21,12 @@ class Frame {
     glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba_.data());
   }
   const uint8_t* At(int x, int y) const { return &rgba_[(y * kWidth + x) * 4]; }
-  bool White(int x, int y) const { return At(x, y)[0] == 255 && At(x, y)[1] == 255 && At(x, y)[2] == 255; }
-  bool Green(int x, int y) const { return At(x, y)[0] == 0 && At(x, y)[1] == 255 && At(x, y)[2] == 0; }
+  bool White(int x, int y) const {
+    return At(x, y)[0] == 255 && At(x, y)[1] == 255 && At(x, y)[2] == 255;
+  }
+  bool Green(int x, int y) const {
+    return At(x, y)[0] == 0 && At(x, y)[1] == 255 && At(x, y)[2] == 0;
+  }
   int CountWhite(int x0, int y0, int x1, int y1) const {
     int n = 0;
     for (int y = y0; y < y1; ++y) {
@@ -116,8 +120,8 @@ TEST_F(Hud, NothingCountedShowsZeros) {
   gPolygonsTested = 0;
   game.DrawHud();
   Frame hud;
-  EXPECT_TRUE(hud.SameRegion(Reference(0.375f, 0.35f, "FPS: 0"), kWidth / 2, kTextBottom, kWidth,
-                             kHeight));
+  EXPECT_TRUE(
+      hud.SameRegion(Reference(0.375f, 0.35f, "FPS: 0"), kWidth / 2, kTextBottom, kWidth, kHeight));
   EXPECT_TRUE(hud.SameRegion(Reference(-0.525f, 0.35f, "Testing 0 polygons."), 0, kTextBottom,
                              kWidth / 2, kHeight));
 }

@@ -10,7 +10,9 @@
 #   e2e_region_max FILE X Y W H    prints "r g b" channel maxima over a box
 #   e2e_move X Y | e2e_move_relative DX DY | e2e_click X Y [BUTTON]
 #   e2e_key KEY [SECONDS]      holds a key, then releases it
-#   e2e_wait_exit SECONDS      waits for the game to end; prints its exit status
+#   e2e_wait_exit SECONDS      waits for the game to end; sets GAME_STATUS to its
+#                              exit status, or to "timeout" (call it directly,
+#                              not in \$(...): only this shell can wait for the game)
 #   e2e_fail MESSAGE           prints and ends the test with status 1
 set -euo pipefail
 
@@ -38,15 +40,24 @@ e2e_fail() {
 }
 
 e2e_start_display() {
-  exec {fd}<> <(:)
-  Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  local number=""
-  for _ in $(seq 100); do
-    read -r -t 0.1 -u "$fd" number && break || true
+  local n
+  for n in $(seq 140 240); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 300); do
+      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      # Lost the number to another server starting at the same moment.
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
   done
-  [ -n "$number" ] || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
-  export DISPLAY=":$number"
+  e2e_fail "no Xvfb screen could be started: $(cat "$E2E_TMP/xvfb.log")"
 }
 
 e2e_start_game() {
@@ -105,14 +116,14 @@ e2e_key() {
 
 e2e_wait_exit() {
   local deadline=$((SECONDS + $1))
+  GAME_STATUS=timeout
   while kill -0 "$GAME_PID" 2>/dev/null; do
-    [ $SECONDS -lt $deadline ] || { echo timeout; return 0; }
+    [ $SECONDS -lt $deadline ] || return 0
     sleep 0.1
   done
-  local status=0
-  wait "$GAME_PID" || status=$?
+  GAME_STATUS=0
+  wait "$GAME_PID" || GAME_STATUS=$?
   GAME_PID=""
-  echo "$status"
 }
 
 e2e_game_log() { cat "$E2E_TMP/game.log"; }

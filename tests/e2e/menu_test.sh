@@ -114,12 +114,11 @@ expect_none "quit question after No" "$(count "$shot" $quit_page_mark white)"
 expect_at_least "main page after No" "$(count "$shot" $quit_row white)" 100
 kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended after No"
 
-# "Quit" then "Yes" ends the game cleanly. (The status is read in this shell:
-# a command substitution could not wait for the game.)
+# "Quit" then "Yes" ends the game cleanly.
 e2e_click "$quit_x" "$quit_y"
 e2e_click "$yes_x" "$yes_y"
-e2e_wait_exit 20 >"$E2E_TMP/status"
-status=$(cat "$E2E_TMP/status")
+e2e_wait_exit 20
+status=$GAME_STATUS
 [ "$status" = 0 ] || e2e_fail "Quit, Yes: exit status $status"
 echo "ok: Quit, Yes ends the game with status 0"
 
@@ -127,8 +126,8 @@ echo "ok: Quit, Yes ends the game with status 0"
 e2e_start_game
 window=$(xdotool search --name '^Driftwing$' | head -n 1)
 "$E2E_SEND_WINDOW_CLOSE" "$window" || e2e_fail "could not send the close request"
-e2e_wait_exit 20 >"$E2E_TMP/status"
-status=$(cat "$E2E_TMP/status")
+e2e_wait_exit 20
+status=$GAME_STATUS
 [ "$status" = 0 ] || e2e_fail "closing the window: exit status $status"
 echo "ok: closing the window ends the game with status 0"
 echo "menu test passed"

@@ -158,6 +158,6 @@ echo "ok: End Game, then Play Game starts again"
 escape_to_menu before-quit
 e2e_click "${QUIT[@]}"
 e2e_click "${YES[@]}"
-status=$(e2e_wait_exit 20)
-[ "$status" = 0 ] || e2e_fail "quitting ended with status $status"
+e2e_wait_exit 20
+[ "$GAME_STATUS" = 0 ] || e2e_fail "quitting ended with status $GAME_STATUS"
 echo "play test passed"

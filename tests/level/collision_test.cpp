@@ -32,7 +32,7 @@ class Collision : public ::testing::Test {
   float unused = 0.0f;
 };
 
-TEST_F(Collision, ASphereTwoUnitsInFrontIsPushedOutAndLosesItsNormalSpeed) {
+TEST_F(Collision, AShipInFrontIsPushedOutAndLosesItsNormalSpeed) {
   RecordingEntity ship(kKindPlayerShip, 3.0f);
   ship.position = Vector3(-10, 2, -10);
   ship.velocity = Vector3(1, -5, 2);
@@ -46,102 +46,81 @@ TEST_F(Collision, ASphereTwoUnitsInFrontIsPushedOutAndLosesItsNormalSpeed) {
   EXPECT_FLOAT_EQ(ship.position.x, -10.0f);
   EXPECT_FLOAT_EQ(ship.velocity.y, 0.0f);
   EXPECT_FLOAT_EQ(ship.velocity.x, 1.0f);
-  EXPECT_FLOAT_EQ(ship.velocity.z, 2.0f);
   EXPECT_FLOAT_EQ(ship.force.y, -80.0f + ship.mass);
   EXPECT_TRUE(ship.collided);
   EXPECT_EQ(gPolygonsTested, 1);
 }
 
-TEST_F(Collision, ASphereExactlyItsRadiusAwayTouchesWithNoPush) {
-  RecordingEntity rocket(kKindRocket, 3.0f);
-  rocket.position = Vector3(-10, 3, -10);
-  Collide(rocket);
-  ASSERT_EQ(rocket.translations.size(), 1u);
-  EXPECT_EQ(rocket.translations[0].y, 0.0f);
-  EXPECT_TRUE(rocket.collided);
-}
-
-TEST_F(Collision, ACentreOnThePlaneGoesToTheBackSide) {
-  RecordingEntity entity(kKindRocket, 3.0f);
-  entity.position = Vector3(-10, 0, -10);
-  Collide(entity);
-  EXPECT_FLOAT_EQ(entity.position.y, -3.0f);
-}
-
-TEST_F(Collision, ACentreBehindThePlaneIsPushedFurtherBehind) {
-  RecordingEntity entity(kKindRocket, 3.0f);
-  entity.position = Vector3(-10, -2, -10);
-  Collide(entity);
-  ASSERT_EQ(entity.translations.size(), 1u);
-  EXPECT_FLOAT_EQ(entity.translations[0].y, -1.0f);
-  EXPECT_FLOAT_EQ(entity.position.y, -3.0f);
-}
-
-TEST_F(Collision, ASphereFartherThanItsRadiusIsNotTouched) {
-  RecordingEntity entity(kKindRocket, 3.0f);
-  entity.position = Vector3(-10, 3.01f, -10);
-  Collide(entity);
-  EXPECT_TRUE(entity.calls.empty());
-  EXPECT_FALSE(entity.collided);
+TEST_F(Collision, PushOutDependsOnTheSideOfThePlane) {
+  struct Case {
+    const char* what;
+    float y;
+    bool contact;
+    float push, finalY;
+  };
+  const Case cases[] = {
+      {"in front", 2, true, 1, 3},
+      {"exactly the radius away: contact, no push", 3, true, 0, 3},
+      {"centre on the plane: to the back side", 0, true, -3, -3},
+      {"behind: further behind", -2, true, -1, -3},
+      {"farther than the radius", 3.01f, false, 0, 3.01f},
+  };
+  for (const Case& c : cases) {
+    RecordingEntity rocket(kKindRocket, 3.0f);
+    rocket.position = Vector3(-10, c.y, -10);
+    Collide(rocket);
+    EXPECT_EQ(rocket.collided, c.contact) << c.what;
+    ASSERT_EQ(rocket.translations.size(), c.contact ? 1u : 0u) << c.what;
+    if (c.contact) {
+      EXPECT_FLOAT_EQ(rocket.translations[0].y, c.push) << c.what;
+    }
+    EXPECT_FLOAT_EQ(rocket.position.y, c.finalY) << c.what;
+  }
 }
 
 TEST_F(Collision, AProjectionOutsideTheTriangleTouchesOnlyWithinHalfTheRadiusOfAnEdge) {
-  struct Case {
-    float beyondEdge;
-    bool contact;
-  };
-  for (Case c : {Case{1.4f, true}, Case{1.5f, false}, Case{2.9f, false}}) {
+  const std::pair<float, bool> cases[] = {{1.4f, true}, {1.5f, false}, {2.9f, false}};
+  for (auto [beyondEdge, contact] : cases) {
     RecordingEntity entity(kKindRocket, 3.0f);
-    entity.position = Vector3(-50 - c.beyondEdge, 2, 0);
+    entity.position = Vector3(-50 - beyondEdge, 2, 0);
     Collide(entity);
-    EXPECT_EQ(entity.collided, c.contact) << c.beyondEdge;
+    EXPECT_EQ(entity.collided, contact) << beyondEdge;
   }
 }
 
 TEST_F(Collision, TheMaterialComesFromTheLevelMaterialsWhenTheyAreLoaded) {
-  RecordingEntity entity(kKindRocket, 3.0f);
-  entity.position = Vector3(-10, 1, -10);
-  Collide(entity);
-  ASSERT_EQ(entity.materials.size(), 1u);
-  EXPECT_EQ(entity.materials[0], nullptr);
-
   static Material materials[6];
-  gLevelMaterials = materials;
-  RecordingEntity again(kKindRocket, 3.0f);
-  again.position = Vector3(-10, 1, -10);
-  Collide(again);
-  gLevelMaterials = nullptr;
-  ASSERT_EQ(again.materials.size(), 1u);
-  EXPECT_EQ(again.materials[0], &materials[0]);
+  for (Material* loaded : {static_cast<Material*>(nullptr), materials}) {
+    gLevelMaterials = loaded;
+    RecordingEntity entity(kKindRocket, 3.0f);
+    entity.position = Vector3(-10, 1, -10);
+    Collide(entity);
+    gLevelMaterials = nullptr;
+    ASSERT_EQ(entity.materials.size(), 1u);
+    EXPECT_EQ(entity.materials[0], loaded);
+  }
 }
 
-TEST_F(Collision, AnEntityOutsideTheRootBoxTestsNothing) {
-  gPolygonsTested = 42;
-  RecordingEntity ship(kKindPlayerShip, 3.0f);
-  ship.position = Vector3(65, 0, 0);
-  Collide(ship);
-  EXPECT_TRUE(ship.calls.empty());
-  EXPECT_EQ(gPolygonsTested, 42);
-}
-
-TEST_F(Collision, ASphereCrossingTheTopFaceTestsNothingButResetsTheShipsCount) {
-  gPolygonsTested = 42;
-  RecordingEntity ship(kKindPlayerShip, 3.0f);
-  ship.position = Vector3(0, 62, 0);
-  Collide(ship);
-  EXPECT_TRUE(ship.calls.empty());
-  EXPECT_EQ(gPolygonsTested, 0);
-}
-
-TEST_F(Collision, ABoxReachingLessThanACellBelowTheGridStillQueries) {
-  // Its low corner lies 1.5 below the grid, which truncates to cell 0; the
-  // floor there is tested (though too far from its edge to touch).
-  gPolygonsTested = 42;
-  RecordingEntity ship(kKindPlayerShip, 3.0f);
-  ship.position = Vector3(-62.5f, 1, -40);
-  Collide(ship);
-  EXPECT_EQ(gPolygonsTested, 1);
-  EXPECT_TRUE(ship.calls.empty());
+TEST_F(Collision, WhereTheShipsBoxFallsDecidesWhatIsTestedAndCounted) {
+  struct Case {
+    const char* what;
+    Vector3 position;
+    int expectedCount;
+  };
+  const Case cases[] = {
+      {"outside the root box: nothing", Vector3(65, 0, 0), 42},
+      {"crossing the top face: nothing, but the count resets", Vector3(0, 62, 0), 0},
+      // Its low corner lies 1.5 below the grid, which truncates to cell 0.
+      {"less than a cell below the grid: still queried", Vector3(-62.5f, 1, -40), 1},
+  };
+  for (const Case& c : cases) {
+    gPolygonsTested = 42;
+    RecordingEntity ship(kKindPlayerShip, 3.0f);
+    ship.position = c.position;
+    Collide(ship);
+    EXPECT_TRUE(ship.calls.empty()) << c.what;
+    EXPECT_EQ(gPolygonsTested, c.expectedCount) << c.what;
+  }
 }
 
 TEST_F(Collision, ATriangleInSeveralCellsIsTestedAndCountedOnce) {
@@ -150,9 +129,8 @@ TEST_F(Collision, ATriangleInSeveralCellsIsTestedAndCountedOnce) {
   ship.position = Vector3(-1, 1, -1);  // its box spans the cells around (0, 0, 0)
   int listing = 0;
   for (const OctreeNode* node : level.data.octree.grid[2]) {
-    if (node && !node->refs.empty() && node->boxMin.x <= 2 && node->boxMax.x >= -4 &&
-        node->boxMin.y <= 4 && node->boxMax.y >= -2 && node->boxMin.z <= 2 &&
-        node->boxMax.z >= -4) {
+    if (!node->refs.empty() && BoxContains(node->boxMin - Vector3(3, 3, 3),
+                                           node->boxMax + Vector3(3, 3, 3), ship.position)) {
       ++listing;
     }
   }
@@ -201,7 +179,7 @@ TEST_F(SequentialCollision, LaterTrianglesSeeThePositionEarlierContactsLeft) {
 }
 
 // A root box only 10 wide: level-1 cells of 5 are narrower than a radius
-// of 6, so the root alone is tested.
+// of 6, so L = 0 and the root alone is tested.
 class RootOnlyCollision : public Collision {
  protected:
   RootOnlyCollision()
@@ -209,38 +187,30 @@ class RootOnlyCollision : public Collision {
                   Vector3(-5, -5, -5), Vector3(5, 5, 5)) {}
 };
 
-TEST_F(RootOnlyCollision, ASphereWiderThanTheLevelOneCellsUsesTheRoot) {
+TEST_F(RootOnlyCollision, ASphereWiderThanTheLevelOneCellsUsesTheRootAndWiderThanThatNothing) {
   RecordingEntity ship(kKindPlayerShip, 6.0f);
   ship.position = Vector3(-2, 1, -2);  // its box reaches far past the root box
   Collide(ship);
   EXPECT_EQ(ship.contacts.size(), 1u);
   EXPECT_EQ(gPolygonsTested, 1);
-}
 
-TEST_F(RootOnlyCollision, ASphereWiderThanTheRootTestsNothing) {
   gPolygonsTested = 42;
-  RecordingEntity ship(kKindPlayerShip, 11.0f);
-  ship.position = Vector3(-2, 1, -2);
-  Collide(ship);
-  EXPECT_TRUE(ship.calls.empty());
+  RecordingEntity huge(kKindPlayerShip, 11.0f);
+  huge.position = Vector3(-2, 1, -2);
+  Collide(huge);
+  EXPECT_TRUE(huge.calls.empty());
   EXPECT_EQ(gPolygonsTested, 42);
 }
 
 // A file of three levels whose depth-1 nodes are all leaves: the depth-2
-// grid the radius chooses holds no nodes.
-class EmptyCellCollision : public ::testing::Test {
- protected:
-  EmptyCellCollision() : level(MakeLevel()) {}
-  static LevelSource MakeLevel() {
-    LevelSource source = SoupLevel({kFloor}, 2, Vector3(-64, -64, -64), Vector3(64, 64, 64));
-    source.octreeLevels = 3;
-    return source;
-  }
-  FakeClock clock{FreshTicks()};
-  LoadedLevel level;
-};
-
-TEST_F(EmptyCellCollision, CellsWithoutANodeAreSkipped) {
+// grid the radius chooses holds no nodes, which the reader accepts.
+TEST(EmptyCellCollision, CellsWithoutANodeAreSkipped) {
+  LevelSource source = SoupLevel({kFloor}, 2, Vector3(-64, -64, -64), Vector3(64, 64, 64));
+  source.octreeLevels = 3;
+  FakeClock clock(FreshTicks());
+  LoadedLevel level(source);
+  ASSERT_TRUE(level.ok);
+  for (const OctreeNode* cell : level.data.octree.grid[2]) EXPECT_EQ(cell, nullptr);
   gPolygonsTested = 42;
   RecordingEntity ship(kKindPlayerShip, 3.0f);
   ship.position = Vector3(-10, 1, -10);
@@ -261,13 +231,11 @@ TEST(CollisionEdgeAllowance, AContactOutsideTheQueryCellsIsNotFound) {
   const Vector3 n = Normalized(Vector3(1, 1, 0));
   const Vector3 along = Normalized(Vector3(-1, 1, 0));  // in the plane, toward -x
   const Vector3 centre(3.05f, 10, 0);
-  const Vector3 q = centre - n * 2.9f;  // 2.9 in front of the plane
-  const Vector3 e = q + along * 1.45f;
+  const Vector3 e = centre - n * 2.9f + along * 1.45f;  // 2.9 in front of the plane
   ASSERT_LT(e.x, 0.0f);
-  LevelSource source = SoupLevel({{e + Vector3(0, 0, 10), e + Vector3(0, 0, -10), e + along * 10}},
-                                 3, Vector3(-64, -64, -64), Vector3(64, 64, 64));
   FakeClock clock(FreshTicks());
-  LoadedLevel level(source);
+  LoadedLevel level(SoupLevel({{e + Vector3(0, 0, 10), e + Vector3(0, 0, -10), e + along * 10}},
+                              3, Vector3(-64, -64, -64), Vector3(64, 64, 64)));
   EXPECT_EQ(BruteForceSphereContacts(level.data, centre, r).size(), 1u);
   RecordingEntity entity(kKindRocket, r);
   entity.position = centre;
@@ -285,38 +253,6 @@ TEST(CollisionHelpers, ClassifySphereCountsTheRadiusAsTouching) {
   EXPECT_EQ(plane.ClassifySphere(Vector3(0, 3.5f, 0), 3.0f, &d), PLANE_FRONT);
   EXPECT_EQ(plane.ClassifySphere(Vector3(0, -3.5f, 0), 3.0f, &d), PLANE_BEHIND);
   EXPECT_EQ(d, -3.5f);
-}
-
-TEST(CollisionHelpers, PointInPolygon) {
-  const Vector3 corners[3] = {Vector3(0, 0, 0), Vector3(4, 0, 0), Vector3(0, 0, 4)};
-  EXPECT_TRUE(PointInPolygon(Vector3(1, 0, 1), corners, 3));
-  EXPECT_FALSE(PointInPolygon(Vector3(3, 0, 3), corners, 3));
-  EXPECT_FALSE(PointInPolygon(Vector3(-1, 0, 1), corners, 3));
-  EXPECT_FALSE(PointInPolygon(Vector3(1, 0, 1), corners, 0));
-}
-
-TEST(CollisionHelpers, AngleBetweenIsZeroForAZeroVector) {
-  EXPECT_NEAR(AngleBetween(Vector3(1, 0, 0), Vector3(0, 1, 0)), 3.14159265 / 2, 1e-6);
-  EXPECT_NEAR(AngleBetween(Vector3(1, 0, 0), Vector3(-2, 0, 0)), 3.14159265, 1e-6);
-  EXPECT_EQ(AngleBetween(Vector3(0, 0, 0), Vector3(0, 1, 0)), 0.0);
-}
-
-TEST(CollisionHelpers, ClosestPointOnSegmentClampsToTheEnds) {
-  Vector3 a(0, 0, 0), b(10, 0, 0);
-  Vector3 before = ClosestPointOnSegment(Vector3(-5, 3, 0), a, b);
-  Vector3 inside = ClosestPointOnSegment(Vector3(4, 3, 0), a, b);
-  Vector3 after = ClosestPointOnSegment(Vector3(15, 3, 0), a, b);
-  EXPECT_EQ(before.x, 0.0f);
-  EXPECT_FLOAT_EQ(inside.x, 4.0f);
-  EXPECT_EQ(inside.y, 0.0f);
-  EXPECT_EQ(after.x, 10.0f);
-}
-
-TEST(CollisionHelpers, BoxContainsIncludesItsBounds) {
-  Vector3 lo(-1, -1, -1), hi(1, 1, 1);
-  EXPECT_TRUE(BoxContains(lo, hi, Vector3(1, -1, 0)));
-  EXPECT_FALSE(BoxContains(lo, hi, Vector3(1.001f, 0, 0)));
-  EXPECT_FALSE(BoxContains(lo, hi, Vector3(0, 0, -1.001f)));
 }
 
 }  // namespace

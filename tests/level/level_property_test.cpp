@@ -15,17 +15,20 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"
 #include "tools/level/level_builder.h"
-#include "tools/level/level_writer.h"
 #include "tools/level/reference_queries.h"
 #include "tools/level/triangle_box.h"
 
 namespace {
 
-using Key = std::tuple<float, float, float, float, float, float, float, float, float>;
+using Key = std::array<Vector3, 3>;
 
-Key KeyOf(const Vector3& a, const Vector3& b, const Vector3& c) {
-  return {a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z};
+bool Less(const Key& a, const Key& b) {
+  auto tie = [](const Key& k) {
+    return std::tie(k[0].x, k[0].y, k[0].z, k[1].x, k[1].y, k[1].z, k[2].x, k[2].y, k[2].z);
+  };
+  return tie(a) < tie(b);
 }
+bool Same(const Key& a, const Key& b) { return !Less(a, b) && !Less(b, a); }
 
 float Uniform(std::mt19937& random, float lo, float hi) {
   return std::uniform_real_distribution<float>(lo, hi)(random);
@@ -55,48 +58,27 @@ LevelMesh RandomMesh(uint32_t seed) {
     uint32_t a = vertex(RandomPoint(random, centre - half, centre + half));
     uint32_t b = vertex(RandomPoint(random, centre - half, centre + half));
     uint32_t c = vertex(RandomPoint(random, centre - half, centre + half));
-    mesh.triangles.push_back(MeshTriangle{{a, b, c}, static_cast<int32_t>(i % 3)});
+    mesh.triangles.push_back(MeshTriangle{{a, b, c}, i % 3});
   }
-  const int cells = 10;
-  for (int i = 0; i <= cells; ++i) {
-    for (int j = 0; j <= cells; ++j) {
+  const uint32_t cells = 10, base = static_cast<uint32_t>(mesh.positions.size());
+  for (uint32_t i = 0; i <= cells; ++i) {
+    for (uint32_t j = 0; j <= cells; ++j) {
       vertex(Vector3(-100 + 20.0f * i, Uniform(random, -4, 4), -100 + 20.0f * j));
     }
   }
-  uint32_t base = static_cast<uint32_t>(mesh.positions.size()) - (cells + 1) * (cells + 1);
-  for (int i = 0; i < cells; ++i) {
-    for (int j = 0; j < cells; ++j) {
-      uint32_t v00 = base + i * (cells + 1) + j, v01 = v00 + 1, v10 = v00 + cells + 1,
-               v11 = v10 + 1;
-      mesh.triangles.push_back(MeshTriangle{{v00, v01, v11}, 0});
-      mesh.triangles.push_back(MeshTriangle{{v00, v11, v10}, 0});
+  for (uint32_t i = 0; i < cells; ++i) {
+    for (uint32_t j = 0; j < cells; ++j) {
+      uint32_t v00 = base + i * (cells + 1) + j, v10 = v00 + cells + 1;
+      mesh.triangles.push_back(MeshTriangle{{v00, v00 + 1, v10 + 1}, 0});
+      mesh.triangles.push_back(MeshTriangle{{v00, v10 + 1, v10}, 0});
     }
   }
   mesh.spawnPoints.push_back(Vector3(0, 10, 0));
   return mesh;
 }
 
-// Spheres near triangles, so that most of them touch something.
-std::vector<std::pair<Vector3, float>> SpheresNear(const LevelData& level, std::mt19937& random,
-                                                   int count) {
-  std::vector<std::pair<Vector3, float>> spheres;
-  for (int i = 0; i < count; ++i) {
-    const LevelTriangle& t = level.triangles[random() % level.triangles.size()];
-    float u = Uniform(random, 0, 1), v = Uniform(random, 0, 1);
-    if (u + v > 1) u = 1 - u, v = 1 - v;
-    Vector3 a = level.positions[t.vertex[0]], b = level.positions[t.vertex[1]],
-            c = level.positions[t.vertex[2]];
-    Vector3 onTriangle = a + (b - a) * u + (c - a) * v;
-    float radius = Uniform(random, 0.5f, 8.0f);
-    Vector3 nudge = RandomPoint(random, Vector3(-1, -1, -1), Vector3(1, 1, 1)) * (radius * 1.2f);
-    spheres.emplace_back(onTriangle + nudge, radius);
-  }
-  return spheres;
-}
-
 bool Within(const Vector3& p, const Vector3& lo, const Vector3& hi, float slack) {
-  return p.x >= lo.x - slack && p.x <= hi.x + slack && p.y >= lo.y - slack && p.y <= hi.y + slack &&
-         p.z >= lo.z - slack && p.z <= hi.z + slack;
+  return BoxContains(lo - Vector3(slack, slack, slack), hi + Vector3(slack, slack, slack), p);
 }
 
 // Compares one sphere query with the test of every triangle. The octree
@@ -113,35 +95,32 @@ void CheckSphere(const LevelData& level, const Vector3& centre, float radius, in
   level.octree.Collide(&entity, &unused, 0.02f);
   // A sphere whose box reaches past the root box is not collided at all.
   Vector3 r(radius, radius, radius);
-  if (!Within(centre - r, level.octree.root->boxMin, level.octree.root->boxMax, 0.0f) ||
-      !Within(centre + r, level.octree.root->boxMin, level.octree.root->boxMax, 0.0f)) {
+  const OctreeNode& root = *level.octree.root;
+  if (!Within(centre - r, root.boxMin, root.boxMax, 0) ||
+      !Within(centre + r, root.boxMin, root.boxMax, 0)) {
     EXPECT_TRUE(entity.calls.empty());
     return;
   }
-
-  std::vector<Key> found;
-  for (const auto& c : entity.contacts) found.push_back(KeyOf(c[0], c[1], c[2]));
-  std::sort(found.begin(), found.end());
-  ASSERT_TRUE(std::adjacent_find(found.begin(), found.end()) == found.end())
+  std::vector<Key> found = entity.contacts;
+  std::sort(found.begin(), found.end(), Less);
+  ASSERT_TRUE(std::adjacent_find(found.begin(), found.end(), Same) == found.end())
       << "a triangle answered twice in one query";
 
   for (int32_t index : BruteForceSphereContacts(level, centre, radius)) {
     const LevelTriangle& t = level.triangles[index];
-    const Vector3& a = level.positions[t.vertex[0]];
-    const Vector3& b = level.positions[t.vertex[1]];
-    const Vector3& c = level.positions[t.vertex[2]];
+    const Key corners = {level.positions[t.vertex[0]], level.positions[t.vertex[1]],
+                         level.positions[t.vertex[2]]};
     ++*contacts;
-    auto at = std::lower_bound(found.begin(), found.end(), KeyOf(a, b, c));
-    if (at != found.end() && *at == KeyOf(a, b, c)) {
+    auto at = std::lower_bound(found.begin(), found.end(), corners, Less);
+    if (at != found.end() && Same(*at, corners)) {
       found.erase(at);
       continue;
     }
     float d = 0.0f;
     t.plane.ClassifySphere(centre, radius, &d);
-    const Vector3 corners[3] = {a, b, c};
-    EXPECT_FALSE(PointInPolygon(centre - t.plane.normal * d, corners, 3))
+    EXPECT_FALSE(PointInPolygon(centre - t.plane.normal * d, corners.data(), 3))
         << "missed a contact inside triangle " << index;
-    EXPECT_FALSE(TriangleOverlapsBox(a, b, c, centre - r, centre + r))
+    EXPECT_FALSE(TriangleOverlapsBox(corners[0], corners[1], corners[2], centre - r, centre + r))
         << "missed triangle " << index << " which overlaps the sphere's box";
     ++*allowedMisses;
   }
@@ -157,17 +136,17 @@ bool SkippedAsParallel(const LevelData& level, const Ray& ray, int32_t triangle,
                        const Vector3& hit) {
   bool any = false;
   for (const OctreeNode& node : level.octree.nodes) {
-    if (!node.isLeaf || !Within(hit, node.boxMin, node.boxMax, 0.01f)) continue;
-    bool lists = std::any_of(node.refs.begin(), node.refs.end(),
-                             [&](const TriangleRef& ref) { return ref.triangle == triangle; });
-    if (!lists) continue;
+    if (!node.isLeaf || !Within(hit, node.boxMin, node.boxMax, 0.01f) ||
+        std::none_of(node.refs.begin(), node.refs.end(),
+                     [&](const TriangleRef& ref) { return ref.triangle == triangle; })) {
+      continue;
+    }
     any = true;
     bool parallelOutside = false;
     for (int axis = 0; axis < 3; ++axis) {
-      float d = Axis(ray.direction, axis), o = Axis(ray.origin, axis);
-      if (std::fabs(d) < 0.0001f && (o < Axis(node.boxMin, axis) || o > Axis(node.boxMax, axis))) {
-        parallelOutside = true;
-      }
+      float o = Axis(ray.origin, axis);
+      parallelOutside |= std::fabs(Axis(ray.direction, axis)) < 0.0001f &&
+                         (o < Axis(node.boxMin, axis) || o > Axis(node.boxMax, axis));
     }
     if (!parallelOutside) return false;
   }
@@ -207,53 +186,40 @@ Vector3 RandomDirection(std::mt19937& random) {
     case 2:  // nearly parallel to a slab
       d.x = Uniform(random, -0.00009f, 0.00009f);
       break;
-    default:
-      break;
   }
   return d;
 }
 
-struct LevelUnderTest {
-  LevelData data;
-  Vector3 lo, hi;  // where the geometry is
-};
-
-void BuildRandomLevel(uint32_t seed, int32_t levels, LevelUnderTest& level) {
-  LevelMesh mesh = RandomMesh(seed);
-  OctreeBuildOptions options;
-  options.levels = levels;
-  LevelSource source;
-  LevelBuildReport report;
-  std::string error;
-  ASSERT_TRUE(BuildLevel(mesh, options, source, report, error)) << error;
-  std::vector<uint8_t> bytes = WriteOrDie(source);
-  ByteReader reader(bytes);
-  ASSERT_TRUE(ReadLevel(reader, level.data)) << reader.Error();
-  level.lo = Vector3(-100, -50, -100);
-  level.hi = Vector3(100, 110, 100);
-}
-
-void CheckQueries(const LevelUnderTest& level, uint32_t seed) {
-  gLevelVertices = const_cast<Vector3*>(level.data.positions.data());
-  gLevelTriangles = const_cast<LevelTriangle*>(level.data.triangles.data());
+// Spheres near triangles, so that most of them touch something, spheres
+// anywhere, and rays of every kind, within the box the geometry fills.
+void CheckQueries(LevelData& level, const Vector3& lo, const Vector3& hi, uint32_t seed) {
+  gLevelVertices = level.positions.data();
+  gLevelTriangles = level.triangles.data();
   FakeClock clock(FreshTicks(), 1);
   std::mt19937 random(seed);
 
   int contacts = 0, contactMisses = 0;
-  for (const auto& [centre, radius] : SpheresNear(level.data, random, 600)) {
-    CheckSphere(level.data, centre, radius, &contacts, &contactMisses);
+  for (int i = 0; i < 600; ++i) {
+    const LevelTriangle& t = level.triangles[random() % level.triangles.size()];
+    float u = Uniform(random, 0, 1), v = Uniform(random, 0, 1);
+    if (u + v > 1) u = 1 - u, v = 1 - v;
+    Vector3 a = level.positions[t.vertex[0]], b = level.positions[t.vertex[1]],
+            c = level.positions[t.vertex[2]];
+    float radius = Uniform(random, 0.5f, 8.0f);
+    Vector3 nudge = RandomPoint(random, Vector3(-1, -1, -1), Vector3(1, 1, 1)) * (radius * 1.2f);
+    CheckSphere(level, a + (b - a) * u + (c - a) * v + nudge, radius, &contacts, &contactMisses);
   }
   for (int i = 0; i < 200; ++i) {
-    Vector3 centre = RandomPoint(random, level.lo, level.hi);
-    CheckSphere(level.data, centre, Uniform(random, 0.5f, 8.0f), &contacts, &contactMisses);
+    Vector3 centre = RandomPoint(random, lo, hi);
+    CheckSphere(level, centre, Uniform(random, 0.5f, 8.0f), &contacts, &contactMisses);
   }
   EXPECT_GT(contacts, 300);
   EXPECT_LT(contactMisses * 20, contacts);
 
   int hits = 0, rayMisses = 0;
   for (int i = 0; i < 600; ++i) {
-    Ray ray{RandomPoint(random, level.lo, level.hi), RandomDirection(random)};
-    CheckRay(level.data, ray, Uniform(random, 1.0f, 400.0f), &hits, &rayMisses);
+    Ray ray{RandomPoint(random, lo, hi), RandomDirection(random)};
+    CheckRay(level, ray, Uniform(random, 1.0f, 400.0f), &hits, &rayMisses);
   }
   EXPECT_GT(hits, 150);
   EXPECT_LT(rayMisses * 10, hits);
@@ -265,10 +231,17 @@ class RandomLevel : public ::testing::TestWithParam<std::tuple<uint32_t, int32_t
 
 TEST_P(RandomLevel, QueriesFindWhatTestingEveryTriangleFinds) {
   auto [seed, levels] = GetParam();
-  LevelUnderTest level;
-  BuildRandomLevel(seed, levels, level);
-  if (HasFatalFailure()) return;
-  CheckQueries(level, seed + 17);
+  OctreeBuildOptions options;
+  options.levels = levels;
+  LevelSource source;
+  LevelBuildReport report;
+  std::string error;
+  ASSERT_TRUE(BuildLevel(RandomMesh(seed), options, source, report, error)) << error;
+  std::vector<uint8_t> bytes = WriteOrDie(source);
+  ByteReader reader(bytes);
+  LevelData level;
+  ASSERT_TRUE(ReadLevel(reader, level)) << reader.Error();
+  CheckQueries(level, Vector3(-100, -50, -100), Vector3(100, 110, 100), seed + 17);
 }
 
 // Level counts 0 (chosen from the density), 1 (the root alone), 3 and 5.
@@ -280,12 +253,10 @@ TEST(DefaultLevel, QueriesFindWhatTestingEveryTriangleFinds) {
   std::vector<uint8_t> bytes;
   std::string error;
   ASSERT_TRUE(ReadWholeFile((DataDir() + "/map.wrl").c_str(), bytes, error)) << error;
-  LevelUnderTest level;
   ByteReader reader(bytes);
-  ASSERT_TRUE(ReadLevel(reader, level.data)) << reader.Error();
-  level.lo = Vector3(-900, 0, -900);
-  level.hi = Vector3(900, 160, 900);
-  CheckQueries(level, 99);
+  LevelData level;
+  ASSERT_TRUE(ReadLevel(reader, level)) << reader.Error();
+  CheckQueries(level, Vector3(-900, 0, -900), Vector3(900, 160, 900), 99);
 }
 
 }  // namespace

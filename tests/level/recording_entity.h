@@ -25,7 +25,6 @@ class RecordingEntity : public Entity {
   }
   void AddForce(const Vector3& v) override {
     calls.push_back("force");
-    forces.push_back(v);
     if (!frozen) Entity::AddForce(v);
   }
   void AddVelocity(const Vector3& v) override {
@@ -42,6 +41,5 @@ class RecordingEntity : public Entity {
   std::vector<std::string> calls;
   std::vector<std::array<Vector3, 3>> contacts;
   std::vector<const Material*> materials;
-  std::vector<Vector3> forces;
   std::vector<Vector3> translations;
 };

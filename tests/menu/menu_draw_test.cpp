@@ -161,7 +161,8 @@ TEST_F(MenuDrawing, GameInProgressShowsResumeAndEndGameInsteadOfPlay) {
   // "End Game" is shorter than "Play Game": the end of the row stays empty.
   const MenuButton& play = *menu->playButton;
   const float endGameRight = menu->endGameButton->boxRight;
-  EXPECT_EQ(InkIn(endGameRight + 0.03f, play.boxBottom, play.boxRight + 0.05f, play.boxTop).white, 0);
+  EXPECT_EQ(InkIn(endGameRight + 0.03f, play.boxBottom, play.boxRight + 0.05f, play.boxTop).white,
+            0);
 }
 
 TEST_F(MenuDrawing, PageNumberNamingNoPageDrawsNoText) {

@@ -42,11 +42,10 @@ TEST(MenuButton, HitTestIsStrictOnEveryEdge) {
   ASSERT_EQ(button.boxRight, 0.375f);
   ASSERT_EQ(button.boxTop, 0.125f);
   const EdgeCase cases[] = {
-      {513, 383, true},  {767, 321, true},  {640, 350, true},
-      {512, 350, false},  // left edge
-      {768, 350, false},  // right edge
-      {640, 384, false},  // bottom edge
-      {640, 320, false},  // top edge
+      {513, 383, true},  {767, 321, true},  {640, 350, true},  {512, 350, false},  // left edge
+      {768, 350, false},                                                           // right edge
+      {640, 384, false},                                                           // bottom edge
+      {640, 320, false},                                                           // top edge
       {511, 350, false}, {769, 350, false}, {640, 385, false}, {640, 319, false},
   };
   for (const EdgeCase& c : cases) {
@@ -79,9 +78,9 @@ TEST(MenuButton, LeftOrRightButtonClicksTheMiddleOneNever) {
     uint32_t buttons;
     bool clicks;
   };
-  for (const Case& c : {Case{0, false}, Case{kMenuLeftButton, true}, Case{kMenuRightButton, true},
-                        Case{kMenuMiddleButton, false},
-                        Case{kMenuMiddleButton | kMenuRightButton, true}}) {
+  for (const Case& c :
+       {Case{0, false}, Case{kMenuLeftButton, true}, Case{kMenuRightButton, true},
+        Case{kMenuMiddleButton, false}, Case{kMenuMiddleButton | kMenuRightButton, true}}) {
     EXPECT_EQ(button.IsClicked(PointerInside(button, c.buttons)), c.clicks) << c.buttons;
     EXPECT_TRUE(button.hovered);
   }

@@ -77,27 +77,31 @@ TEST_F(MenuSystemTest, EveryButtonIsBuiltAsTabled) {
     MenuCallback callback;
   };
   const Row rows[] = {
-      {&MenuSystem::resumeButton, "Resume Game", -0.15f, kRow0, 0.1f, 0.1f, 0.05f, true, &OnResumeGame},
+      {&MenuSystem::resumeButton, "Resume Game", -0.15f, kRow0, 0.1f, 0.1f, 0.05f, true,
+       &OnResumeGame},
       {&MenuSystem::playButton, "Play Game", -0.15f, kRow1, 0.1f, 0.1f, 0.05f, true, &OnPlayGame},
       {&MenuSystem::endGameButton, "End Game", -0.15f, kRow1, 0.1f, 0.1f, 0.05f, false, &OnEndGame},
-      {&MenuSystem::optionsButton, "Options", -0.15f, kRow2, 0.1f, 0.1f, 0.05f, true, &OnShowOptions},
+      {&MenuSystem::optionsButton, "Options", -0.15f, kRow2, 0.1f, 0.1f, 0.05f, true,
+       &OnShowOptions},
       {&MenuSystem::helpButton, "Help", -0.15f, kRow3, 0.1f, 0.1f, 0.05f, true, &OnNothing},
       {&MenuSystem::aboutButton, "About", -0.15f, kRow4, 0.1f, 0.1f, 0.05f, true, &OnNothing},
       {&MenuSystem::quitButton, "Quit", -0.15f, kRow5, 0.1f, 0.1f, 0.05f, true, &OnShowQuitPage},
       {&MenuSystem::videoOptionsButton, "Video Options", -0.2f, kRow0, 0.1f, 0.1f, 0.05f, true,
        &OnShowVideoOptions},
-      {&MenuSystem::soundOptionsButton, "Sound Options", -0.2f, kRow1, 0.1f, 0.1f, 0.05f, true, &OnNothing},
+      {&MenuSystem::soundOptionsButton, "Sound Options", -0.2f, kRow1, 0.1f, 0.1f, 0.05f, true,
+       &OnNothing},
       {&MenuSystem::controlOptionsButton, "Control Options", -0.2f, kRow2, 0.1f, 0.1f, 0.05f, true,
        &OnNothing},
       {&MenuSystem::playerOptionsButton, "Player Options", -0.2f, kRow3, 0.1f, 0.1f, 0.05f, true,
        &OnNothing},
-      {&MenuSystem::mainMenuButton, "Main Menu", -0.2f, kRow4, 0.1f, 0.1f, 0.05f, true, &OnShowMainMenu},
+      {&MenuSystem::mainMenuButton, "Main Menu", -0.2f, kRow4, 0.1f, 0.1f, 0.05f, true,
+       &OnShowMainMenu},
       {&MenuSystem::resolutionButton, "Resolution", -0.45f, kRow0, 0.1f, 0.1f, 0.05f, true,
        &OnChooseResolution},
       {&MenuSystem::acceptButton, "Accept Changes", -0.2f, kVideoRow2, 0.06f, 0.06f, 0.0375f, true,
        &OnAcceptChanges},
-      {&MenuSystem::cancelButton, "Cancel", -0.2f, kVideoRow2 - 0.075f, 0.056f, 0.06f, 0.0375f, true,
-       &OnShowOptions},
+      {&MenuSystem::cancelButton, "Cancel", -0.2f, kVideoRow2 - 0.075f, 0.056f, 0.06f, 0.0375f,
+       true, &OnShowOptions},
       {&MenuSystem::yesButton, "Yes", -0.2f, 0.0f, 0.1f, 0.1f, 0.1f, true, &OnQuitConfirmed},
       {&MenuSystem::noButton, "No", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f, true, &OnShowMainMenu},
   };
@@ -126,7 +130,8 @@ TEST_F(MenuSystemTest, EveryLabelIsBuiltAsTabled) {
   const Row rows[] = {
       {&MenuSystem::titleLabel, "(insert title here)", -0.3f, 0.4f, 0.1f, 0.1f, 0.1f},
       {&MenuSystem::resolutionLabel, "1024 x 768", 0.1f, kRow0, 0.1f, 0.1f, 0.05f},
-      {&MenuSystem::quitQuestionLabel, "Are you sure you want to quit?", -0.5f, 0.1f, 0.1f, 0.1f, 0.05f},
+      {&MenuSystem::quitQuestionLabel, "Are you sure you want to quit?", -0.5f, 0.1f, 0.1f, 0.1f,
+       0.05f},
   };
   for (const Row& r : rows) {
     const MenuLabel* l = ((*menu).*(r.role)).get();
@@ -143,16 +148,17 @@ TEST_F(MenuSystemTest, EveryLabelIsBuiltAsTabled) {
 
 TEST_F(MenuSystemTest, PagesListTheirItemsInOrderWithTheOneTitle) {
   MenuSystem& m = *menu;
-  const std::vector<MenuItem*> main = {m.titleLabel.get(), m.endGameButton.get(), m.resumeButton.get(),
-                                       m.playButton.get(), m.optionsButton.get(), m.helpButton.get(),
-                                       m.aboutButton.get(), m.quitButton.get()};
-  const std::vector<MenuItem*> options = {m.videoOptionsButton.get(), m.soundOptionsButton.get(),
+  const std::vector<MenuItem*> main = {
+      m.titleLabel.get(),    m.endGameButton.get(), m.resumeButton.get(), m.playButton.get(),
+      m.optionsButton.get(), m.helpButton.get(),    m.aboutButton.get(),  m.quitButton.get()};
+  const std::vector<MenuItem*> options = {m.videoOptionsButton.get(),   m.soundOptionsButton.get(),
                                           m.controlOptionsButton.get(), m.playerOptionsButton.get(),
-                                          m.mainMenuButton.get(), m.titleLabel.get()};
+                                          m.mainMenuButton.get(),       m.titleLabel.get()};
   const std::vector<MenuItem*> video = {m.resolutionButton.get(), m.resolutionLabel.get(),
-                                        m.acceptButton.get(), m.cancelButton.get(), m.titleLabel.get()};
-  const std::vector<MenuItem*> quit = {m.quitQuestionLabel.get(), m.yesButton.get(), m.noButton.get(),
-                                       m.titleLabel.get()};
+                                        m.acceptButton.get(), m.cancelButton.get(),
+                                        m.titleLabel.get()};
+  const std::vector<MenuItem*> quit = {m.quitQuestionLabel.get(), m.yesButton.get(),
+                                       m.noButton.get(), m.titleLabel.get()};
   EXPECT_EQ(m.mainPage.Items(), main);
   EXPECT_EQ(m.optionsPage.Items(), options);
   EXPECT_EQ(m.videoPage.Items(), video);
@@ -326,9 +332,7 @@ TEST_F(MenuSystemTest, ShipTurnsTwentyDegreesASecondAndAtLeastAFifthOfADegreeAFr
     float angleBefore, angleAfter;
   };
   const Case cases[] = {
-      {1000, 1002, 10.0f, 10.2f},
-      {1000, 1000, 10.0f, 10.2f},
-      {1000, 1500, 10.0f, 20.0f},
+      {1000, 1002, 10.0f, 10.2f},      {1000, 1000, 10.0f, 10.2f}, {1000, 1500, 10.0f, 20.0f},
       {0xFFFFFFFFu, 499, 0.0f, 10.0f},  // across the wrap of the counter
       {1000, 1002, 359.9f, 0.0f},       // 360.1 starts again at 0, not 0.1
       {1000, 1500, 355.0f, 0.0f},
