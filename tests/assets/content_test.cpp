@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
+#include <string>
 
 #include "assets/bitmap.h"
 #include "assets/p3d_model.h"
@@ -13,208 +16,176 @@
 
 namespace {
 
-std::string DataPath(const std::string& name) { return DataDir() + "/" + name; }
-
 DecodedBitmap LoadOrFail(const std::string& name, bool withAlpha) {
   DecodedBitmap image;
-  EXPECT_TRUE(LoadBitmapFile(DataPath(name).c_str(), withAlpha, image))
+  EXPECT_TRUE(LoadBitmapFile((DataDir() + "/" + name).c_str(), withAlpha, image))
       << name << ": " << LastAssetError();
   return image;
 }
 
-struct BitmapUse {
-  const char* path;
-  bool withAlpha;  // as the game loads it
-  int side;
-};
-
-class GeneratedBitmap : public ::testing::TestWithParam<BitmapUse> {};
-
-// Loaded with alpha, a pure black texel would be a hole in a surface.
-TEST_P(GeneratedBitmap, LoadsAtItsSizeWithoutHoles) {
-  const BitmapUse use = GetParam();
-  DecodedBitmap image = LoadOrFail(use.path, true);
-  ASSERT_NE(image.pixels, nullptr);
-  EXPECT_EQ(image.width, use.side);
-  EXPECT_EQ(image.height, use.side);
-  if (!use.withAlpha) return;
-  size_t transparent = 0;
-  for (size_t i = 3; i < image.byteCount; i += 4) transparent += image.pixels[i] == 0;
-  EXPECT_EQ(transparent, 0u) << use.path;
+// Table rows are named and printed by their file: "models/ship.bmp" gives
+// the test name "models_ship_bmp" (not the bytes of the row).
+template <typename Use>
+std::string FileName(const ::testing::TestParamInfo<Use>& info) {
+  std::string name = info.param.path;
+  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, GeneratedBitmap,
-    ::testing::Values(BitmapUse{"models/ship.bmp", true, 512},
-                      BitmapUse{"models/rocket.bmp", true, 128},
-                      BitmapUse{"models/sphere.bmp", true, 256},
-                      BitmapUse{"models/clouds.bmp", false, 256},
-                      BitmapUse{"textures/menu_bg.bmp", false, 512},
-                      BitmapUse{"textures/concrete0.bmp", true, 256},
-                      BitmapUse{"textures/grass.bmp", true, 256},
-                      BitmapUse{"textures/rock.bmp", true, 256},
-                      BitmapUse{"textures/concrete.bmp", true, 256},
-                      BitmapUse{"textures/metal.bmp", true, 256},
-                      BitmapUse{"textures/sand.bmp", true, 256}));
+struct BitmapUse {
+  const char* path;
+  int side;
+  bool withAlpha;  // as the game loads it
+  bool tiles;      // repeated across the level or the sky
+};
+void PrintTo(const BitmapUse& use, std::ostream* out) { *out << use.path; }
 
-// Mean colour difference between columns a and b, and rows a and b.
+// Mean colour difference between columns a and b (or rows a and b).
 float EdgeDifference(const DecodedBitmap& image, int a, int b, bool columns) {
   float sum = 0.0f;
   const int n = columns ? image.height : image.width;
   for (int i = 0; i < n; ++i) {
-    const int xa = columns ? a : i, ya = columns ? i : a;
-    const int xb = columns ? b : i, yb = columns ? i : b;
+    const int pa = columns ? i * image.width + a : a * image.width + i;
+    const int pb = columns ? i * image.width + b : b * image.width + i;
     for (int c = 0; c < 3; ++c) {
-      sum += std::abs(image.pixels[(ya * image.width + xa) * 3 + c] -
-                      image.pixels[(yb * image.width + xb) * 3 + c]);
+      const uint8_t* pixels = image.pixels.get();
+      sum += std::abs(pixels[pa * image.channels + c] - pixels[pb * image.channels + c]);
     }
   }
   return sum / n;
 }
 
-// Across the wrap-around seam the picture changes no more than between any
-// two neighbouring columns or rows inside it.
-TEST(GeneratedContent, LevelTexturesTileSeamlessly) {
-  for (const char* name : {"textures/grass.bmp", "textures/rock.bmp", "textures/concrete.bmp",
-                           "textures/metal.bmp", "textures/sand.bmp", "models/clouds.bmp"}) {
-    DecodedBitmap image = LoadOrFail(name, false);
-    ASSERT_NE(image.pixels, nullptr);
-    const int last = image.width - 1;
-    for (bool columns : {true, false}) {
-      float inside = 0.0f;
-      for (int i = 0; i < last; ++i) inside += EdgeDifference(image, i, i + 1, columns);
-      inside /= static_cast<float>(last);
-      EXPECT_LE(EdgeDifference(image, last, 0, columns), 2.0f * inside + 4.0f)
-          << name << (columns ? " left-right" : " top-bottom");
-    }
+class GeneratedBitmap : public ::testing::TestWithParam<BitmapUse> {};
+
+// Loaded with alpha, a pure black texel would be a hole in a surface; across
+// a tiling texture's wrap-around seam the picture changes no more than
+// between neighbouring columns or rows inside it.
+TEST_P(GeneratedBitmap, HasItsSizeNoHolesAndTilesSeamlessly) {
+  const BitmapUse use = GetParam();
+  const DecodedBitmap image = LoadOrFail(use.path, use.withAlpha);
+  ASSERT_NE(image.pixels, nullptr);
+  EXPECT_EQ(image.width, use.side);
+  EXPECT_EQ(image.height, use.side);
+  size_t transparent = 0;
+  for (size_t i = 3; use.withAlpha && i < image.byteCount; i += 4) {
+    transparent += image.pixels[i] == 0;
+  }
+  EXPECT_EQ(transparent, 0u);
+  if (!use.tiles) return;
+  const int last = image.width - 1;
+  for (bool columns : {true, false}) {
+    float inside = 0.0f;
+    for (int i = 0; i < last; ++i) inside += EdgeDifference(image, i, i + 1, columns);
+    EXPECT_LE(EdgeDifference(image, last, 0, columns), 2.0f * inside / last + 4.0f)
+        << (columns ? "left-right seam" : "top-bottom seam");
   }
 }
 
+const BitmapUse kBitmaps[] = {
+    {"models/ship.bmp", 512, true, false},       {"models/rocket.bmp", 128, true, false},
+    {"models/sphere.bmp", 256, true, false},     {"models/clouds.bmp", 256, false, true},
+    {"textures/menu_bg.bmp", 512, false, false}, {"textures/concrete0.bmp", 256, true, false},
+    {"textures/grass.bmp", 256, true, true},     {"textures/rock.bmp", 256, true, true},
+    {"textures/concrete.bmp", 256, true, true},  {"textures/metal.bmp", 256, true, true},
+    {"textures/sand.bmp", 256, true, true}};
+INSTANTIATE_TEST_SUITE_P(Files, GeneratedBitmap, ::testing::ValuesIn(kBitmaps),
+                         FileName<BitmapUse>);
+
+// The sprite is drawn as a square: any opaque texel on its border shows the square.
 TEST(GeneratedContent, ExplosionFadesToTransparentEdges) {
-  DecodedBitmap image = LoadOrFail("textures/explosion.bmp", true);
+  const DecodedBitmap image = LoadOrFail("textures/explosion.bmp", true);
   ASSERT_NE(image.pixels, nullptr);
-  auto alpha = [&](int x, int y) { return image.pixels[(y * image.width + x) * 4 + 3]; };
   const int n = image.width;
+  auto alpha = [&](int x, int y) { return image.pixels[(y * n + x) * 4 + 3]; };
   for (int i = 0; i < n; ++i) {
-    EXPECT_EQ(alpha(i, 0), 0);
-    EXPECT_EQ(alpha(i, n - 1), 0);
-    EXPECT_EQ(alpha(0, i), 0);
-    EXPECT_EQ(alpha(n - 1, i), 0);
+    EXPECT_EQ(alpha(i, 0) + alpha(i, n - 1) + alpha(0, i) + alpha(n - 1, i), 0) << i;
   }
-  const uint8_t* centre = &image.pixels[(n / 2 * n + n / 2) * 4];
-  EXPECT_EQ(centre[3], 255);
-  EXPECT_GT(centre[0] + centre[1] + centre[2], 600);  // a bright core
+  EXPECT_EQ(alpha(n / 2, n / 2), 255);
 }
 
 struct ModelUse {
   const char* path;
-  const char* texture;
+  int textureSide;
   float minLength, maxLength;  // along z
 };
+void PrintTo(const ModelUse& use, std::ostream* out) { *out << use.path; }
 
 class GeneratedModel : public ::testing::TestWithParam<ModelUse> {
  protected:
   void SetUp() override { EnsureGlContext(); }
 };
 
-TEST_P(GeneratedModel, IsAWellFormedMesh) {
+TEST_P(GeneratedModel, IsAWellFormedMeshOfItsSize) {
   const ModelUse use = GetParam();
   InDataDir inData;
   P3dModel model;
   ASSERT_TRUE(model.Load(use.path)) << LastAssetError();
   EXPECT_GE(model.triangleCount, 100u);
-  EXPECT_EQ(model.material.width, use.path[7] == 's' ? 512 : 128);
+  EXPECT_EQ(model.material.width, use.textureSide);
 
-  Vector3 low(1e9f, 1e9f, 1e9f), high(-1e9f, -1e9f, -1e9f);
+  float low = 0.0f, high = 0.0f;  // along z
+  size_t badNormals = 0, badTexCoords = 0;
   for (uint32_t i = 0; i < model.vertexCount; ++i) {
-    const Vector3& p = model.vertices[i];
-    low = Vector3(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
-    high = Vector3(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
-    EXPECT_NEAR(model.normals[i].Length(), 1.0f, 1e-3f) << i;
-    EXPECT_GE(model.texCoords[i].u, 0.0f);
-    EXPECT_LE(model.texCoords[i].u, 1.0f);
-    EXPECT_GE(model.texCoords[i].v, 0.0f);
-    EXPECT_LE(model.texCoords[i].v, 1.0f);
+    low = std::min(low, model.vertices[i].z);
+    high = std::max(high, model.vertices[i].z);
+    badNormals += std::fabs(model.normals[i].Length() - 1.0f) > 1e-3f;
+    const Vector2& t = model.texCoords[i];
+    badTexCoords += t.u < 0.0f || t.u > 1.0f || t.v < 0.0f || t.v > 1.0f;
   }
-  const float length = high.z - low.z;
-  EXPECT_GE(length, use.minLength);
-  EXPECT_LE(length, use.maxLength);
-  // Centred, so it turns on the spot.
-  EXPECT_LT(std::fabs(high.x + low.x), 0.01f);
-  EXPECT_LT(std::fabs(high.z + low.z), 0.6f);
+  EXPECT_EQ(badNormals, 0u);
+  EXPECT_EQ(badTexCoords, 0u);
+  EXPECT_GE(high - low, use.minLength);
+  EXPECT_LE(high - low, use.maxLength);
 
   // Front faces are counter-clockwise: each triangle's winding agrees with
   // the normals of its corners.
   size_t facingAway = 0;
   for (uint32_t t = 0; t < model.triangleCount; ++t) {
     const uint32_t* corner = &model.indices[t * 3];
-    const Vector3 face =
-        CrossProduct(model.vertices[corner[1]] - model.vertices[corner[0]],
-                     model.vertices[corner[2]] - model.vertices[corner[0]]);
-    const Vector3 normals =
-        model.normals[corner[0]] + model.normals[corner[1]] + model.normals[corner[2]];
-    facingAway += Dot(face, normals) <= 0.0f;
+    const Vector3 face = CrossProduct(model.vertices[corner[1]] - model.vertices[corner[0]],
+                                      model.vertices[corner[2]] - model.vertices[corner[0]]);
+    facingAway += Dot(face, model.normals[corner[0]] + model.normals[corner[1]] +
+                                model.normals[corner[2]]) <= 0.0f;
   }
   EXPECT_EQ(facingAway, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GeneratedModel,
-                         ::testing::Values(ModelUse{"models/ship.p3d", "models/ship.bmp", 4.0f, 6.0f},
-                                           ModelUse{"models/rocket.p3d", "models/rocket.bmp", 1.8f,
-                                                    2.2f}));
-
-TEST(GeneratedContent, RocketNoseLeadsAlongMinusZ) {
-  EnsureGlContext();
-  InDataDir inData;
-  P3dModel rocket;
-  ASSERT_TRUE(rocket.Load("models/rocket.p3d")) << LastAssetError();
-  // The nose tip is the single point furthest along -z; the fins are at +z.
-  float nose = 0.0f, widestAt = 0.0f, widest = 0.0f;
-  for (uint32_t i = 0; i < rocket.vertexCount; ++i) {
-    const Vector3& p = rocket.vertices[i];
-    nose = std::min(nose, p.z);
-    float r = std::hypot(p.x, p.y);
-    if (r > widest) {
-      widest = r;
-      widestAt = p.z;
-    }
-  }
-  EXPECT_LT(nose, -0.9f);
-  EXPECT_GT(widestAt, 0.3f);
-}
+                         ::testing::Values(ModelUse{"models/ship.p3d", 512, 4.0f, 6.0f},
+                                           ModelUse{"models/rocket.p3d", 128, 1.8f, 2.2f}),
+                         FileName<ModelUse>);
 
 struct SoundUse {
   const char* path;
   float minSeconds, maxSeconds;
 };
+void PrintTo(const SoundUse& use, std::ostream* out) { *out << use.path; }
 
 class GeneratedSound : public ::testing::TestWithParam<SoundUse> {};
 
-TEST_P(GeneratedSound, IsLoudSixteenBitPcmOfItsLength) {
+TEST_P(GeneratedSound, IsAudibleSixteenBitPcmOfItsLength) {
   const SoundUse use = GetParam();
-  SDL_AudioSpec spec;
+  SDL_AudioSpec format;
   Uint8* buffer = nullptr;
   Uint32 length = 0;
-  ASSERT_NE(SDL_LoadWAV(DataPath(use.path).c_str(), &spec, &buffer, &length), nullptr)
+  ASSERT_NE(SDL_LoadWAV((DataDir() + "/" + use.path).c_str(), &format, &buffer, &length), nullptr)
       << SDL_GetError();
-  EXPECT_EQ(spec.freq, 44100);
-  EXPECT_EQ(spec.format, AUDIO_S16LSB);
+  EXPECT_EQ(format.freq, 44100);
+  EXPECT_EQ(format.format, AUDIO_S16LSB);
   const size_t samples = length / 2;
-  const float seconds = static_cast<float>(samples / spec.channels) / spec.freq;
+  const float seconds = static_cast<float>(samples / format.channels) / format.freq;
   EXPECT_GE(seconds, use.minSeconds);
   EXPECT_LE(seconds, use.maxSeconds);
   int peak = 0;
   const int16_t* pcm = reinterpret_cast<const int16_t*>(buffer);
   for (size_t i = 0; i < samples; ++i) peak = std::max(peak, std::abs(static_cast<int>(pcm[i])));
-  EXPECT_GT(peak, 16000);  // clearly audible
-  EXPECT_LT(peak, 32767);  // and not clipped
-  // Silent at the very end, so it stops without a click.
-  EXPECT_LT(std::abs(static_cast<int>(pcm[samples - 1])), 64);
+  EXPECT_GT(peak, 16000);  // not silent
   SDL_FreeWAV(buffer);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GeneratedSound,
                          ::testing::Values(SoundUse{"sound/rocket.wav", 0.5f, 0.7f},
-                                           SoundUse{"sound/explode01.wav", 1.0f, 1.4f}));
+                                           SoundUse{"sound/explode01.wav", 1.0f, 1.4f}),
+                         FileName<SoundUse>);
 
 }  // namespace

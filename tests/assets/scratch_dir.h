@@ -1,7 +1,6 @@
 #pragma once
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -13,16 +12,15 @@
 // test files are named by short relative paths as the game names its data.
 class ScratchDir {
  public:
-  ScratchDir() {
-    char cwd[PATH_MAX];
-    if (getcwd(cwd, sizeof cwd)) previous_ = cwd;
+  ScratchDir() : previous_(std::filesystem::current_path()) {
     char pattern[] = "/tmp/driftwing-assets-XXXXXX";
-    if (!mkdtemp(pattern) || chdir(pattern) != 0) std::abort();
+    if (!mkdtemp(pattern)) std::abort();
     path_ = pattern;
+    std::filesystem::current_path(path_);
   }
   ~ScratchDir() {
-    if (!previous_.empty() && chdir(previous_.c_str()) != 0) std::abort();
     std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
   ScratchDir(const ScratchDir&) = delete;
@@ -34,15 +32,10 @@ class ScratchDir {
   }
 
  private:
-  std::string previous_;
-  std::string path_;
+  std::filesystem::path previous_, path_;
 };
 
-// Little-endian edits of a file image, for making damaged files.
-inline void Poke16(std::vector<uint8_t>& bytes, size_t offset, uint16_t value) {
-  bytes[offset] = static_cast<uint8_t>(value);
-  bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
-}
+// A little-endian edit of a file image, for making damaged files.
 inline void Poke32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }

@@ -10,10 +10,9 @@ inline void BuildCornerLevel(World& world) {
                      {0, -50, -50}, {0, 50, -50}, {0, -50, 50}};
   world.triangles.resize(2);
   for (int t = 0; t < 2; ++t) {
-    LevelTriangle& triangle = world.triangles[t];
-    for (int c = 0; c < 3; ++c) triangle.vertex[c] = t * 3 + c;
-    triangle.plane = Plane::FromPoints(world.positions[t * 3], world.positions[t * 3 + 1],
-                                       world.positions[t * 3 + 2]);
+    for (int c = 0; c < 3; ++c) world.triangles[t].vertex[c] = t * 3 + c;
+    world.triangles[t].plane = Plane::FromPoints(world.positions[t * 3], world.positions[t * 3 + 1],
+                                                 world.positions[t * 3 + 2]);
   }
   world.vertexCount = 6;
   world.triangleCount = 2;
@@ -23,12 +22,13 @@ inline void BuildCornerLevel(World& world) {
 
   Octree& octree = world.octree;
   octree.nodes.resize(1);
-  octree.root = &octree.nodes[0];
-  octree.root->isLeaf = 1;
-  octree.root->boxMin = Vector3(-100, -100, -100);
-  octree.root->boxMax = Vector3(100, 100, 100);
-  octree.root->refs = {{0, 0}, {0, 1}};
-  octree.root->refCount = 2;
+  OctreeNode& root = octree.nodes[0];
+  octree.root = &root;
+  root.isLeaf = 1;
+  root.boxMin = Vector3(-100, -100, -100);
+  root.boxMax = Vector3(100, 100, 100);
+  root.refs = {{0, 0}, {0, 1}};
+  root.refCount = 2;
   octree.levelCount = 1;
   octree.cellsPerAxis = {1};
   octree.cellSize = {Vector3(200, 200, 200)};

@@ -2,20 +2,9 @@
 
 #include "assets/texture.h"
 #include "tests/support/gl_context.h"
-#include "tests/world/test_entity.h"
 #include "world/world.h"
 
 namespace {
-
-// Records the order in which entities are drawn.
-std::vector<int> gDrawn;
-
-class DrawnEntity : public TestEntity {
- public:
-  explicit DrawnEntity(int id_) : id(id_) {}
-  void Draw() override { gDrawn.push_back(id); }
-  int id;
-};
 
 // A 1024x768 view from the origin down -z, cleared to black, with the GL
 // state play runs with.
@@ -34,11 +23,8 @@ class WorldDrawing : public ::testing::Test {
     glDisable(GL_CULL_FACE);
     glEnable(GL_LIGHT0);
     glEnable(GL_COLOR_MATERIAL);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    gDrawn.clear();
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_NORMAL_ARRAY, GL_COLOR_ARRAY})
+      glEnableClientState(array);
   }
 
   PathNode Node(float x, float y, std::vector<uint32_t> links) {
@@ -49,8 +35,38 @@ class WorldDrawing : public ::testing::Test {
     return node;
   }
 
-  // One red square facing the eye at z = -20 covering the middle of the view.
-  void AddSquare(int32_t material) {
+  World world;
+  Material materials[6];
+};
+
+// Links of a node with two or more links are green lines; a node with a single
+// link shows only as a yellow point.
+TEST_F(WorldDrawing, PathGraphDrawsGreenLinksAndYellowPoints) {
+  // y chosen so each line runs through the middle of a pixel row.
+  const float row = 0.5f / 384.0f * 15.0f;
+  world.pathNodes = {Node(-5, row, {1, 2}), Node(5, row, {0}), Node(-5, row + 4, {0})};
+  world.pathNodeCount = 3;
+  world.Draw(materials, 0.0f);
+  auto onLine = ReadPixel(512, 384);
+  EXPECT_EQ(onLine[0], 0);
+  EXPECT_EQ(onLine[1], 255);
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  world.pathNodes = {Node(-5, row, {1}), Node(5, row, {0})};
+  world.pathNodeCount = 2;
+  world.Draw(materials, 0.0f);
+  EXPECT_EQ(ReadPixel(512, 384)[1], 0);
+  auto point = ReadPixel(512 + 128, 384);  // x = 5 is 5/20 of the half-width right
+  EXPECT_EQ(point[0], 255);
+  EXPECT_EQ(point[1], 255);
+}
+
+// One red square facing the eye covers the middle of the view; a group whose
+// material lies outside the six slots is skipped rather than read past them.
+TEST_F(WorldDrawing, LevelGroupIsDrawnWithItsVertexColoursUnlessItsMaterialIsOutOfRange) {
+  for (int32_t material : {0, 6}) {
+    SCOPED_TRACE(material);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     world.positions = {{-5, -5, -20}, {5, -5, -20}, {5, 5, -20}, {-5, 5, -20}};
     world.normals.assign(4, Vector3(0, 0, 1));
     world.texCoords.assign(4, TexCoord{0, 0});
@@ -62,68 +78,15 @@ class WorldDrawing : public ::testing::Test {
     group.count = group.capacity = 6;
     world.groups = {group};
     world.materialCount = 1;
+    world.Draw(materials, 0.0f);
+    auto centre = ReadPixel(512, 384);
+    if (material == 0) {
+      EXPECT_GT(centre[0], 30);
+      EXPECT_EQ(centre[1], 0);
+    } else {
+      EXPECT_EQ(centre[0], 0);
+    }
   }
-
-  World world;
-  Material materials[6];
-};
-
-TEST_F(WorldDrawing, PathLinksOfNodesWithTwoOrMoreLinksAreDrawnGreen) {
-  // y chosen so each line runs through the middle of a pixel row.
-  const float row = 0.5f / 384.0f * 15.0f;
-  world.pathNodes = {Node(-5, row, {1, 2}), Node(5, row, {0}), Node(-5, row + 4, {0})};
-  world.pathNodeCount = 3;
-  world.Draw(materials, 0.0f);
-  auto onLine = ReadPixel(512, 384);
-  EXPECT_EQ(onLine[0], 0);
-  EXPECT_EQ(onLine[1], 255);
-}
-
-TEST_F(WorldDrawing, NodeWithASingleLinkDrawsOnlyItsPoint) {
-  const float row = 0.5f / 384.0f * 15.0f;
-  world.pathNodes = {Node(-5, row, {1}), Node(5, row, {0})};
-  world.Draw(materials, 0.0f);
-  EXPECT_EQ(ReadPixel(512, 384)[1], 0);
-  // The node at x = 5 shows as a yellow point: 5/20 of the half-width right.
-  auto point = ReadPixel(512 + 128, 384);
-  EXPECT_EQ(point[0], 255);
-  EXPECT_EQ(point[1], 255);
-}
-
-TEST_F(WorldDrawing, LevelGroupIsDrawnWithItsVertexColours) {
-  AddSquare(0);
-  world.Draw(materials, 0.0f);
-  auto centre = ReadPixel(512, 384);
-  EXPECT_GT(centre[0], 30);
-  EXPECT_EQ(centre[1], 0);
-  EXPECT_EQ(centre[2], 0);
-}
-
-TEST_F(WorldDrawing, GroupWithAMaterialOutsideTheSixSlotsIsSkipped) {
-  AddSquare(6);
-  world.Draw(materials, 0.0f);
-  EXPECT_EQ(ReadPixel(512, 384)[0], 0);
-}
-
-TEST_F(WorldDrawing, EntitiesAreDrawnInListOrderAndStateIsRestored) {
-  world.entities = {new DrawnEntity(0), new DrawnEntity(1), new DrawnEntity(2)};
-  world.Draw(materials, 0.02f);
-  EXPECT_EQ(gDrawn, (std::vector<int>{0, 1, 2}));
-  GLint depthFunc = 0;
-  glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-  EXPECT_EQ(depthFunc, GL_LESS);
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  GLboolean depthWrites = GL_FALSE;
-  glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-  EXPECT_TRUE(depthWrites);
-}
-
-TEST_F(WorldDrawing, EmptyLevelDrawsNothing) {
-  world.Draw(materials, 0.02f);
-  EXPECT_EQ(ReadPixel(512, 384)[0], 0);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace

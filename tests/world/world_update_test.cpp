@@ -15,7 +15,6 @@ class Spawner : public TestEntity {
     TestEntity::Update(index, entities, dt);
     if (!spawned) {
       spawned = new TestEntity(10.0f);  // overlaps everything near it
-      spawned->position = position;
       entities.push_back(spawned);
     }
   }
@@ -36,22 +35,16 @@ class WorldUpdate : public ::testing::Test {
   World world;
 };
 
-TEST_F(WorldUpdate, GravityIsFortyTimesTheMassDownward) {
+TEST_F(WorldUpdate, GravityIsFortyTimesTheMassAndCollidedIsClearedAfterTheStep) {
   TestEntity* e = Add();
   e->mass = 2.0f;
-  world.Update(0.5f);
-  EXPECT_FLOAT_EQ(e->force.y, -80.0f);
-  EXPECT_FLOAT_EQ(e->acceleration.y, -40.0f);
-  EXPECT_FLOAT_EQ(e->velocity.y, -20.0f);
-  EXPECT_FLOAT_EQ(e->position.y, -10.0f);
-}
-
-TEST_F(WorldUpdate, CollidedIsClearedAfterTheEntitysOwnUpdate) {
-  TestEntity* e = Add();
   e->collided = true;
-  world.Update(0.01f);
+  world.Update(0.5f);
   EXPECT_EQ(e->updates, 1);
   EXPECT_FALSE(e->collided);
+  EXPECT_FLOAT_EQ(e->force.y, -80.0f);
+  EXPECT_FLOAT_EQ(e->velocity.y, -20.0f);
+  EXPECT_FLOAT_EQ(e->position.y, -10.0f);
 }
 
 TEST_F(WorldUpdate, DeadEntityIsReplacedByTheLastOneWhichWaitsForTheNextStep) {
@@ -62,26 +55,12 @@ TEST_F(WorldUpdate, DeadEntityIsReplacedByTheLastOneWhichWaitsForTheNextStep) {
   a->alive = false;
   world.Update(0.01f);
 
-  ASSERT_EQ(world.entities.size(), 3u);
-  EXPECT_EQ(world.entities[0], ship);
-  EXPECT_EQ(world.entities[1], c);
-  EXPECT_EQ(world.entities[2], b);
-  EXPECT_EQ(ship->updates, 1);
+  EXPECT_EQ(world.entities, (EntityList{ship, c, b}));
   EXPECT_EQ(b->updates, 1);
   EXPECT_EQ(b->lastIndex, 2u);
   EXPECT_EQ(c->updates, 0);
-
   world.Update(0.01f);
-  EXPECT_EQ(c->updates, 1);
   EXPECT_EQ(c->lastIndex, 1u);
-}
-
-TEST_F(WorldUpdate, DeadLastEntityIsSimplyRemoved) {
-  Add();
-  TestEntity* last = Add(Vector3(50, 0, 0));
-  last->alive = false;
-  world.Update(0.01f);
-  EXPECT_EQ(world.entities.size(), 1u);
 }
 
 TEST_F(WorldUpdate, DeadFirstEntityIsNeitherDeletedNorStepped) {
@@ -92,7 +71,6 @@ TEST_F(WorldUpdate, DeadFirstEntityIsNeitherDeletedNorStepped) {
   ASSERT_EQ(world.entities.size(), 2u);
   EXPECT_EQ(world.entities[0], ship);
   EXPECT_EQ(ship->updates, 0);
-  EXPECT_FLOAT_EQ(ship->position.y, 0.0f);
 }
 
 TEST_F(WorldUpdate, TouchingSpheresDoNotMeetAndOverlappingOnesDo) {
@@ -102,40 +80,25 @@ TEST_F(WorldUpdate, TouchingSpheresDoNotMeetAndOverlappingOnesDo) {
   e->solid = o->solid = false;
   e->maxSpeed = o->maxSpeed = 0.0f;
   world.Update(0.01f);
-  EXPECT_EQ(e->contacts, 0);
-  EXPECT_EQ(o->contacts, 0);
+  EXPECT_EQ(e->contacts + o->contacts, 0);
 
   o->position = Vector3(2.999f, 0, 0);
   world.Update(0.01f);
-  EXPECT_EQ(e->contacts, 1);
-  EXPECT_EQ(o->contacts, 1);
   EXPECT_EQ(e->lastContact, o);
   EXPECT_EQ(o->lastContact, e);
 }
 
 TEST_F(WorldUpdate, EqualMassesExchangeTheirSpeedsAlongTheLineOfCentres) {
-  // e at x = 1.5 moving at 10, o at rest at x = 0, radii 1: overlapping.
-  // A step of dt 0 leaves gravity and integration out of it.
+  // Overlapping; a step of dt 0 leaves gravity and integration out of it.
   TestEntity* e = Add(Vector3(1.5f, 0, 0));
   TestEntity* o = Add(Vector3(0, 0, 0));
   e->velocity = Vector3(-10.0f, 0, 0);
   world.Update(0.0f);
-  // n = (1, 0, 0): both velocities lie along it.
   EXPECT_NEAR(e->velocity.Length(), 0.0f, 1e-5f);
   EXPECT_NEAR(o->velocity.x, 10.0f, 1e-4f);
-  EXPECT_NEAR(o->velocity.y, 0.0f, 1e-6f);
   // e moved out until the spheres just touch; o stayed.
   EXPECT_NEAR(e->position.x, 2.0f, 1e-6f);
   EXPECT_NEAR(o->position.x, 0.0f, 1e-6f);
-}
-
-TEST_F(WorldUpdate, ResponseRespectsEachSpeedLimit) {
-  TestEntity* e = Add(Vector3(1.5f, 0, 0));
-  TestEntity* o = Add(Vector3(0, 0, 0));
-  e->velocity = Vector3(-10.0f, 0, 0);
-  o->maxSpeed = 4.0f;
-  world.Update(0.0f);
-  EXPECT_NEAR(o->velocity.x, 4.0f, 1e-5f);
 }
 
 TEST_F(WorldUpdate, SolidEntitiesOnTheSameCentreAreLeftAlone) {
@@ -144,20 +107,8 @@ TEST_F(WorldUpdate, SolidEntitiesOnTheSameCentreAreLeftAlone) {
   e->velocity = Vector3(1, 0, 0);
   world.Update(0.0f);
   EXPECT_EQ(e->contacts, 1);
-  EXPECT_FALSE(std::isnan(e->position.x));
-  EXPECT_FALSE(std::isnan(o->velocity.x));
+  EXPECT_FALSE(std::isnan(e->position.x) || std::isnan(o->velocity.x));
   EXPECT_FLOAT_EQ(e->velocity.x, 1.0f);
-}
-
-TEST_F(WorldUpdate, NonSolidEntitiesMeetWithoutBeingPushed) {
-  TestEntity* e = Add(Vector3(1.5f, 0, 0));
-  TestEntity* o = Add(Vector3(0, 0, 0));
-  o->solid = false;
-  e->velocity = Vector3(-10.0f, 0, 0);
-  world.Update(0.0f);
-  EXPECT_EQ(e->contacts, 1);
-  EXPECT_FLOAT_EQ(e->velocity.x, -10.0f);
-  EXPECT_FLOAT_EQ(e->position.x, 1.5f);
 }
 
 TEST_F(WorldUpdate, EntitiesAppendedDuringTheStepAreSteppedButMeetNothing) {
@@ -166,66 +117,24 @@ TEST_F(WorldUpdate, EntitiesAppendedDuringTheStepAreSteppedButMeetNothing) {
   neighbour->solid = spawner->solid = false;
   world.Update(0.01f);
 
-  ASSERT_NE(spawner->spawned, nullptr);
   ASSERT_EQ(world.entities.size(), 3u);
   EXPECT_EQ(spawner->spawned->updates, 1);
   EXPECT_EQ(spawner->spawned->contacts, 0);
-  // The two that were there from the start did meet.
-  EXPECT_EQ(spawner->contacts, 1);
-  EXPECT_EQ(neighbour->contacts, 1);
-  EXPECT_EQ(neighbour->lastContact, spawner);
-
+  EXPECT_EQ(neighbour->lastContact, spawner);  // the two old ones did meet
   world.Update(0.01f);
   EXPECT_GT(spawner->spawned->contacts, 0);
 }
 
-TEST_F(WorldUpdate, ClearDeletesEveryEntityAndTheLevel) {
-  Add();
-  Add();
-  world.loaded = true;
-  world.positions.resize(3);
-  world.groups.resize(1);
-  world.materialNames.push_back("grass");
-  world.Clear();
-  EXPECT_TRUE(world.entities.empty());
-  EXPECT_TRUE(world.positions.empty());
-  EXPECT_TRUE(world.groups.empty());
-  EXPECT_TRUE(world.materialNames.empty());
-  EXPECT_FALSE(world.loaded);
-}
-
-TEST(WorldLifetime, DestroyedWorldIsNoLongerReachable) {
-  {
-    World world;
-    gWorld = &world;
-    gEntityList = &world.entities;
-  }
-  EXPECT_EQ(gWorld, nullptr);
-  EXPECT_EQ(gEntityList, nullptr);
-}
-
-// Cloud planes scroll with dt and jump back to 0 once past 1.
-class WorldClouds : public ::testing::Test {
- protected:
-  void SetUp() override { EnsureGlContext(); }
+TEST(WorldClouds, OffsetPastOneBecomesZeroAndExactlyOneStays) {
+  EnsureGlContext();
   World world;
-};
-
-TEST_F(WorldClouds, OffsetsAdvanceAtTheirOwnRates) {
-  world.DrawClouds(0.02f);
-  EXPECT_FLOAT_EQ(world.highCloudOffset, 0.02f * 0.0075f);
-  EXPECT_FLOAT_EQ(world.lowCloudOffset, 0.02f * 0.015f);
-}
-
-TEST_F(WorldClouds, OffsetPastOneBecomesZeroAndExactlyOneStays) {
   world.highCloudOffset = 0.99999f;
   world.lowCloudOffset = 1.0f;
   world.DrawClouds(0.01f);
   EXPECT_EQ(world.highCloudOffset, 0.0f);  // 1.000065 is not kept as 0.000065
   EXPECT_EQ(world.lowCloudOffset, 0.0f);   // 1.00015
 
-  world.highCloudOffset = 1.0f;
-  world.lowCloudOffset = 1.0f;
+  world.highCloudOffset = world.lowCloudOffset = 1.0f;
   world.DrawClouds(0.0f);
   EXPECT_EQ(world.highCloudOffset, 1.0f);
   EXPECT_EQ(world.lowCloudOffset, 1.0f);
