@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "assets/byte_reader.h"
+#include "assets/vector_reader.h"
 
 namespace {
 
@@ -34,9 +35,7 @@ std::unique_ptr<T[]> Allocate(uint64_t count) {
 
 void ReadVectors(ByteReader& in, Vector3* out, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
-    out[i].x = in.F32();
-    out[i].y = in.F32();
-    out[i].z = in.F32();
+    out[i] = ReadVector3(in);
   }
 }
 

@@ -5,19 +5,12 @@
 #include <string>
 
 #include "assets/byte_reader.h"
+#include "assets/vector_reader.h"
 
 namespace {
 
 bool IsFinite(const Vector3& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-Vector3 ReadVector(ByteReader& reader) {
-  Vector3 v;
-  v.x = reader.F32();
-  v.y = reader.F32();
-  v.z = reader.F32();
-  return v;
 }
 
 bool ReadMaterialNames(ByteReader& reader, LevelData& out) {
@@ -57,8 +50,8 @@ bool ReadVertices(ByteReader& reader, LevelData& out) {
   out.normals.resize(count);
   out.texCoords.resize(count);
   out.colours.assign(count, Colour{1.0f, 1.0f, 1.0f, 1.0f});
-  for (Vector3& p : out.positions) p = ReadVector(reader);
-  for (Vector3& n : out.normals) n = ReadVector(reader);
+  for (Vector3& p : out.positions) p = ReadVector3(reader);
+  for (Vector3& n : out.normals) n = ReadVector3(reader);
   for (TexCoord& t : out.texCoords) {
     t.s = reader.F32();
     t.t = reader.F32();
@@ -137,7 +130,7 @@ bool ReadPathNodes(ByteReader& reader, LevelData& out) {
   out.pathNodes.resize(out.pathNodeCount);
   for (uint32_t i = 0; i < out.pathNodeCount; ++i) {
     PathNode& node = out.pathNodes[i];
-    node.position = ReadVector(reader);
+    node.position = ReadVector3(reader);
     // The path graph lies in the plane y = 0.
     node.position.y = 0.0f;
     node.linkCount = reader.U32();
@@ -165,7 +158,7 @@ bool ReadSpawnPoints(ByteReader& reader, LevelData& out) {
   for (uint32_t i = 0; i < out.spawnPointCount; ++i) {
     SpawnPoint& spawn = out.spawnPoints[i];
     spawn.unused = reader.I32();
-    spawn.position = ReadVector(reader);
+    spawn.position = ReadVector3(reader);
     if (!IsFinite(spawn.position)) {
       reader.Fail("spawn point " + std::to_string(i) + " is not at a finite position");
       return false;

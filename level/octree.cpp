@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "assets/byte_reader.h"
+#include "assets/vector_reader.h"
 #include "level/level_data.h"
 #include "platform/clock.h"
 
@@ -92,12 +93,8 @@ void Octree::Clear() {
 bool OctreeNode::Read(ByteReader& reader, uint32_t triangleCount) {
   if (!reader.Expect(1, kOctreeNodeRecordSize, "octree node record")) return false;
   isLeaf = reader.U8();
-  boxMin.x = reader.F32();
-  boxMin.y = reader.F32();
-  boxMin.z = reader.F32();
-  boxMax.x = reader.F32();
-  boxMax.y = reader.F32();
-  boxMax.z = reader.F32();
+  boxMin = ReadVector3(reader);
+  boxMax = ReadVector3(reader);
   refCount = 0;
   int32_t count = reader.I32();
   if (count < 0) {
