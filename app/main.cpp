@@ -3,9 +3,21 @@
 #include <cstdio>
 
 #include "app/game.h"
+#include "app/options.h"
 #include "app/video.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+  ParsedOptions parsed = ParseOptions(argc, argv);
+  if (parsed.outcome == ParsedOptions::kHelp) {
+    PrintUsage(stdout);
+    return 0;
+  }
+  if (parsed.outcome == ParsedOptions::kBad) {
+    std::fprintf(stderr, "driftwing: %s\n", parsed.error.c_str());
+    PrintUsage(stderr);
+    return 2;
+  }
+  gOptions = parsed.options;
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == -1) {
     std::fprintf(stderr, "driftwing: start-up failed: cannot start SDL: %s\n", SDL_GetError());
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == 0) {

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+// What the game reads from its command line. With no arguments every field
+// keeps its default and the game starts full screen from the working
+// directory's data.
+struct Options {
+  bool window = false;       // --window: play in a window instead of full screen
+  std::string dataDir;       // --data DIR: where the game's data lives
+  std::string recordPath;    // --record FILE: write a demo of this session
+  std::string playPath;      // --play FILE: replay a demo
+  std::string timedemoPath;  // --timedemo FILE: replay a demo as fast as it draws
+};
+
+struct ParsedOptions {
+  enum Outcome { kRun, kHelp, kBad };
+  Outcome outcome = kRun;
+  Options options;
+  std::string error;  // why the command line was refused (kBad)
+};
+
+ParsedOptions ParseOptions(int argc, const char* const* argv);
+void PrintUsage(std::FILE* out);
+
+// The options the game was started with.
+extern Options gOptions;
