@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/data_dir.h"
 #include "app/game.h"
 #include "app/options.h"
 #include "app/video.h"
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   gOptions = parsed.options;
+  // Data paths stay relative to the working directory; it may move to the
+  // installed data or to the folder --data names.
+  if (!EnterDataDir(gOptions)) return 1;
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == -1) {
     std::fprintf(stderr, "driftwing: start-up failed: cannot start SDL: %s\n", SDL_GetError());
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == 0) {

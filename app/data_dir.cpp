@@ -1,0 +1,78 @@
+#include "app/data_dir.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/executable_path.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kProbe = "models/ship.p3d";
+
+std::string Absolute(const std::string& path) {
+  std::error_code error;
+  fs::path absolute = fs::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
+}  // namespace
+
+bool HoldsGameData(const std::string& dir) {
+  std::error_code error;
+  return fs::is_regular_file(fs::path(dir.empty() ? "." : dir) / kProbe, error);
+}
+
+DataDirChoice ChooseDataDir(const std::string& explicitDir, const std::string& executablePath) {
+  DataDirChoice choice;
+  if (!explicitDir.empty()) {
+    choice.found = HoldsGameData(explicitDir);
+    choice.dir = explicitDir;
+    if (!choice.found) {
+      choice.error = "no game data (" + std::string(kProbe) + ") in " + Absolute(explicitDir) +
+                     " given by --data";
+    }
+    return choice;
+  }
+  if (HoldsGameData("")) {
+    choice.found = true;
+    return choice;
+  }
+  std::error_code noCwd;
+  std::string looked = fs::current_path(noCwd).string();
+  if (!executablePath.empty()) {
+    std::string installed =
+        (fs::path(executablePath).parent_path() / ".." / "share" / "driftwing").lexically_normal();
+    if (HoldsGameData(installed)) {
+      choice.found = true;
+      choice.dir = installed;
+      return choice;
+    }
+    looked += " and " + installed;
+  }
+  choice.error = "cannot find the game's data (" + std::string(kProbe) + "): looked in " +
+                 looked + "; name the folder with --data DIR";
+  return choice;
+}
+
+bool EnterDataDir(Options& options) {
+  DataDirChoice choice = ChooseDataDir(options.dataDir, platform::ExecutablePath());
+  if (!choice.found) {
+    std::fprintf(stderr, "driftwing: %s\n", choice.error.c_str());
+    return false;
+  }
+  if (choice.dir.empty()) return true;
+  for (std::string* path : {&options.recordPath, &options.playPath, &options.timedemoPath}) {
+    if (!path->empty()) *path = Absolute(*path);
+  }
+  std::error_code error;
+  fs::current_path(choice.dir, error);
+  if (error) {
+    std::fprintf(stderr, "driftwing: cannot enter the data folder %s: %s\n", choice.dir.c_str(),
+                 error.message().c_str());
+    return false;
+  }
+  return true;
+}

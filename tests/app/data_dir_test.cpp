@@ -1,0 +1,84 @@
+#include "app/data_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/assets/scratch_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A working directory "here", an installed tree "prefix" with its program
+// in prefix/bin and its data in prefix/share/driftwing, and a folder "own"
+// of data the player names with --data; `withData` says which hold data.
+struct Layout {
+  ScratchDir scratch;
+  fs::path root = fs::current_path();
+  std::string program = (root / "prefix/bin/driftwing").string();
+  std::string installed = (root / "prefix/share/driftwing").string();
+  std::string own = (root / "own").string();
+
+  explicit Layout(std::initializer_list<const char*> withData) {
+    fs::create_directories(root / "here");
+    fs::create_directories(root / "prefix/bin");
+    fs::create_directories(installed);
+    fs::create_directories(own);
+    for (const char* dir : withData) {
+      fs::create_directories(root / dir / "models");
+      std::ofstream(root / dir / "models/ship.p3d") << "model";
+    }
+    fs::current_path(root / "here");
+  }
+};
+
+TEST(DataDir, ChoosesTheFirstPlaceThatHoldsTheData) {
+  struct Case {
+    std::initializer_list<const char*> withData;
+    bool explicitDir;
+    const char* expected;  // "" stays in the working directory
+  };
+  const Case cases[] = {
+      {{"here", "prefix/share/driftwing", "own"}, true, "own"},
+      {{"here", "prefix/share/driftwing"}, false, ""},
+      {{"prefix/share/driftwing"}, false, "prefix/share/driftwing"},
+  };
+  for (const Case& c : cases) {
+    Layout layout(c.withData);
+    DataDirChoice choice = ChooseDataDir(c.explicitDir ? layout.own : "", layout.program);
+    ASSERT_TRUE(choice.found) << c.expected;
+    EXPECT_EQ(choice.dir, *c.expected ? (layout.root / c.expected).string() : "");
+  }
+}
+
+TEST(DataDir, NamesEveryPlaceItLookedAt) {
+  {
+    Layout layout({});
+    DataDirChoice choice = ChooseDataDir("", layout.program);
+    EXPECT_FALSE(choice.found);
+    EXPECT_NE(choice.error.find((layout.root / "here").string()), std::string::npos);
+    EXPECT_NE(choice.error.find(layout.installed), std::string::npos);
+  }
+  {
+    // A folder named with --data is not silently passed over for another.
+    Layout layout({"here", "prefix/share/driftwing"});
+    DataDirChoice choice = ChooseDataDir(layout.own, layout.program);
+    EXPECT_FALSE(choice.found);
+    EXPECT_NE(choice.error.find(layout.own), std::string::npos);
+    EXPECT_EQ(choice.error.find('\n'), std::string::npos);
+  }
+}
+
+TEST(DataDir, EnteringKeepsTheDemoNamesOfTheStartingFolder) {
+  Layout layout({"own"});
+  Options options;
+  options.dataDir = layout.own;
+  options.playPath = "demo.dem";
+  ASSERT_TRUE(EnterDataDir(options));
+  EXPECT_EQ(fs::current_path(), fs::path(layout.own));
+  EXPECT_EQ(options.playPath, (layout.root / "here/demo.dem").string());
+}
+
+}  // namespace
