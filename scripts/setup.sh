@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   libx11-dev
   xvfb xauth xdotool x11-utils x11-apps imagemagick
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
