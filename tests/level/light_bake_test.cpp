@@ -14,6 +14,8 @@
 #include "tools/level/level_builder.h"
 #include "tools/level/level_writer.h"
 #include "tools/level/light_bake.h"
+#include "level/level_reader.h"
+#include "level/vertex_colours.h"
 #include "world/world.h"
 
 namespace {
@@ -200,6 +202,55 @@ TEST(LightBake, BakedGroundDrawsNearItsTextureBrightnessUnderTheWorldsLight) {
       EXPECT_LT(shadowed, 0.6f * sunlit);
     } else {
       EXPECT_NEAR(sunlit, 0.25f * grey, 3.0f) << "plain white vertices, as before";
+    }
+  }
+}
+
+// The colour section after the spawn points: read when its tag is there,
+// refused with a reason when damaged; other trailing bytes are left alone as
+// they always were.
+TEST(VertexColourSection, IsReadWhenPresentAndRefusedWhenDamaged) {
+  LevelMesh mesh = GroundAndWall();
+  mesh.colours.assign(mesh.positions.size(), Colour{2.5f, 2.0f, 1.5f, 1.0f});
+  LevelSource source;
+  LevelBuildReport built;
+  std::string error;
+  ASSERT_TRUE(BuildLevel(mesh, OctreeBuildOptions{}, source, built, error)) << error;
+  std::vector<uint8_t> baked = WriteOrDie(source);
+  source.colours.clear();
+  std::vector<uint8_t> plain = WriteOrDie(source);
+  const size_t section = plain.size();  // where the colours begin in `baked`
+
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    const char* reason;  // "" when accepted
+    float red;           // of vertex 0 when accepted
+  };
+  auto edited = [&](size_t offset, std::vector<uint8_t> with) {
+    std::vector<uint8_t> bytes = baked;
+    std::copy(with.begin(), with.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    return bytes;
+  };
+  std::vector<uint8_t> trailing = plain;
+  trailing.insert(trailing.end(), {'J', 'U', 'N', 'K', 'J', 'U', 'N', 'K', 1, 2});
+  const Case cases[] = {
+      {"baked", baked, "", 2.5f},
+      {"no section", plain, "", 1.0f},
+      {"other trailing bytes", trailing, "", 1.0f},
+      {"cut short", std::vector<uint8_t>(baked.begin(), baked.end() - 5), "vertex colours", 0},
+      {"count", edited(section + 8, {1, 0, 0, 0}), "the vertex colours are for 1 vertices", 0},
+      {"not a number", edited(section + 12, {0, 0, 0xc0, 0x7f}), "vertex colour 0 is negative", 0},
+  };
+  for (const Case& c : cases) {
+    LevelData level;
+    ByteReader reader(c.bytes);
+    bool ok = ReadLevel(reader, level) && ReadVertexColours(reader, level);
+    EXPECT_EQ(ok, c.reason[0] == '\0') << c.what << ": " << reader.Error();
+    if (ok) {
+      EXPECT_EQ(level.colours[0].r, c.red) << c.what;
+    } else {
+      EXPECT_NE(reader.Error().find(c.reason), std::string::npos) << c.what << ": " << reader.Error();
     }
   }
 }
