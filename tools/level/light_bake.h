@@ -15,8 +15,8 @@
 // its texture's full brightness.
 struct BakeOptions {
   Vector3 towardSun{0.6f, 0.72f, -0.3f};  // direction from the ground to the sun
-  Colour sun{0.80f, 0.76f, 0.66f, 1.0f};   // light of the sun on a face square to it
-  Colour sky{0.40f, 0.43f, 0.48f, 1.0f};   // light of the whole open sky
+  Colour sun{0.76f, 0.72f, 0.62f, 1.0f};   // light of the sun on a face square to it
+  Colour sky{0.45f, 0.48f, 0.53f, 1.0f};   // light of the whole open sky
   // Light bounced off the level's own surfaces, from the part of the
   // hemisphere they hide: what keeps a wall in shadow from going black.
   Colour bounce{0.30f, 0.29f, 0.26f, 1.0f};
