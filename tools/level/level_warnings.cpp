@@ -1,7 +1,8 @@
 #include "tools/level/level_warnings.h"
 
+#include "tools/level/material_names.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -22,18 +23,6 @@ std::string SuggestedScale(float extent) {
 }
 
 }  // namespace
-
-bool MaterialHasTexture(const std::string& name) {
-  if (name.compare(0, 4, "path") == 0) return false;
-  return name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]));
-}
-
-bool IsPlainFileName(const std::string& name) {
-  if (name.empty() || name[0] == '.') return false;
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
-  });
-}
 
 std::vector<std::string> LevelWarnings(const LevelSource& level, const LevelBuildReport& report,
                                        const OctreeBuildOptions& options,

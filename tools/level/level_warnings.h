@@ -6,8 +6,8 @@
 
 // What an author should hear about a level that compiled: each a sentence
 // for stderr. `output` is the level file written (textures are looked for
-// in "textures/" beside it); `automaticDepth` says the octree depth was
-// chosen by levelc, so a deeper or smaller-scaled tree is the author's cure.
+// in "textures/" beside it); `options` tell whether levelc chose the octree
+// depth itself, and so which option cures crowded leaves.
 std::vector<std::string> LevelWarnings(const LevelSource& level, const LevelBuildReport& report,
                                        const OctreeBuildOptions& options,
                                        const std::string& output);
@@ -19,10 +19,3 @@ constexpr float kSmallestLevel = 60.0f;
 constexpr float kLargestLevel = 60000.0f;
 // Leaves holding this many references on average slow every query.
 constexpr double kCrowdedLeaf = 100.0;
-
-// True when a material of this name gets a texture in the game: names
-// beginning with "path" or a digit get none.
-bool MaterialHasTexture(const std::string& name);
-// A name that is safe and portable as a file name: letters, digits, "_",
-// "-" and "." only, not empty and not starting with ".".
-bool IsPlainFileName(const std::string& name);

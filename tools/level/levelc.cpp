@@ -125,7 +125,6 @@ int ParseOptions(int argc, char** argv, Options& o) {
       ++i;
       bool ok = true;
       if (arg == "--scale") {
-        o.scale = std::strtof(value, nullptr);
         ok = ParseFloats(value, &o.scale, 1) && o.scale > 0.0f;
       } else if (arg == "--up") {
         ok = std::strcmp(value, "y") == 0 || std::strcmp(value, "z") == 0;
@@ -183,7 +182,14 @@ int main(int argc, char** argv) {
   LevelMesh mesh;
   if (!ImportMesh(o.input, mesh, error)) return Fail(o.input, error);
   TransformMesh(mesh, o.up, o.scale);
-  if (mesh.spawnPoints.empty() && o.hasSpawn) mesh.spawnPoints.push_back(o.spawn);
+  if (o.hasSpawn) {
+    if (mesh.spawnPoints.empty()) {
+      mesh.spawnPoints.push_back(o.spawn);
+    } else {
+      std::fprintf(stderr, "levelc: warning: %s: --spawn not used: the mesh has spawn objects\n",
+                   o.input);
+    }
+  }
   if (!CheckMesh(mesh, error)) return Fail(o.input, error);
 
   BakeReport bake;

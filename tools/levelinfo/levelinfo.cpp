@@ -12,13 +12,9 @@
 #include "assets/byte_reader.h"
 #include "level/level_reader.h"
 #include "level/vertex_colours.h"
+#include "tools/level/material_names.h"
 
 namespace {
-
-bool HasTexture(const std::string& name) {
-  if (name.compare(0, 4, "path") == 0) return false;
-  return name.empty() || name[0] < '0' || name[0] > '9';
-}
 
 // "present (256 x 256)", or why the game could not use it.
 std::string TextureState(const std::filesystem::path& file) {
@@ -97,7 +93,7 @@ int main(int argc, char** argv) {
     std::string texture = "textures/" + name + ".bmp";
     std::printf("  %d \"%s\": %zu triangles, slot %d, ", i, name.c_str(),
                 level.groups[i].indices.size() / 3, level.groups[i].material);
-    if (HasTexture(name)) {
+    if (MaterialHasTexture(name)) {
       std::printf("%s %s\n", texture.c_str(), TextureState(folder / texture).c_str());
     } else {
       std::printf("no texture (the name begins with \"path\" or a digit)\n");
