@@ -145,7 +145,18 @@ bool CollectMarkers(const LevelMesh& mesh, LevelSource& out, std::string& error)
 }  // namespace
 
 bool CheckMesh(const LevelMesh& mesh, std::string& error) {
-  return CheckMaterials(mesh, error) && CheckVertices(mesh, error);
+  if (!CheckMaterials(mesh, error) || !CheckVertices(mesh, error)) return false;
+  // The light bake reads the corners before BuildLevel would refuse them.
+  for (size_t i = 0; i < mesh.triangles.size(); ++i) {
+    for (uint32_t v : mesh.triangles[i].vertex) {
+      if (v >= mesh.positions.size()) {
+        error = "triangle " + std::to_string(i) + " names vertex " + std::to_string(v) + " of " +
+                std::to_string(mesh.positions.size());
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 bool BuildLevel(const LevelMesh& mesh, const OctreeBuildOptions& options, LevelSource& out,

@@ -15,8 +15,9 @@ struct LevelBuildReport {
   OctreeBuildStats octree;
 };
 
-// The checks of BuildLevel on the mesh as a whole: materials, and vertices
-// that are finite numbers. False with a reason.
+// The checks of BuildLevel on the mesh as a whole: materials, vertices that
+// are finite numbers, corners that name vertices the mesh has. False with a
+// reason. Run it before anything reads the mesh by its indices.
 bool CheckMesh(const LevelMesh& mesh, std::string& error);
 
 // Checks the mesh against what the level format and the game can hold,

@@ -41,6 +41,7 @@ struct BakeReport {
 float WorldLightResponse(const Vector3& n);
 
 // Subdivides where needed and fills mesh.colours. The mesh must pass
-// CheckMesh. False with a reason when the ray scene cannot be built.
+// CheckMesh (every corner names a vertex). False with a reason when the ray
+// scene cannot be built.
 bool BakeLight(LevelMesh& mesh, const BakeOptions& options, BakeReport& report,
                std::string& error);
