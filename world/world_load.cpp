@@ -4,6 +4,7 @@
 
 #include "assets/byte_reader.h"
 #include "level/level_reader.h"
+#include "level/vertex_colours.h"
 #include "world/player_ship.h"
 #include "world/world.h"
 
@@ -24,7 +25,7 @@ bool World::Load(const char* path) {
   // than half filled.
   LevelData level;
   ByteReader reader(bytes);
-  if (!ReadLevel(reader, level)) {
+  if (!ReadLevel(reader, level) || !ReadVertexColours(reader, level)) {
     loadError = std::string(path) + ": " + reader.Error();
     return false;
   }

@@ -40,12 +40,25 @@ bool CheckVertices(const LevelMesh& mesh, std::string& error) {
     error = "positions, normals and texture coordinates differ in number";
     return false;
   }
+  if (!mesh.colours.empty() && mesh.colours.size() != count) {
+    error = "the mesh has colours for " + std::to_string(mesh.colours.size()) + " of " +
+            std::to_string(count) + " vertices";
+    return false;
+  }
   for (size_t i = 0; i < count; ++i) {
     const TexCoord& t = mesh.texCoords[i];
     if (!IsFinite(mesh.positions[i]) || !IsFinite(mesh.normals[i]) || !std::isfinite(t.s) ||
         !std::isfinite(t.t)) {
       error = "vertex " + std::to_string(i) + " has a coordinate that is not a finite number";
       return false;
+    }
+    if (!mesh.colours.empty()) {
+      const Colour& c = mesh.colours[i];
+      if (!(std::isfinite(c.r) && std::isfinite(c.g) && std::isfinite(c.b) && c.r >= 0 &&
+            c.g >= 0 && c.b >= 0)) {
+        error = "vertex " + std::to_string(i) + " has a colour that is negative or not a number";
+        return false;
+      }
     }
   }
   return true;
@@ -131,6 +144,21 @@ bool CollectMarkers(const LevelMesh& mesh, LevelSource& out, std::string& error)
 
 }  // namespace
 
+bool CheckMesh(const LevelMesh& mesh, std::string& error) {
+  if (!CheckMaterials(mesh, error) || !CheckVertices(mesh, error)) return false;
+  // The light bake reads the corners before BuildLevel would refuse them.
+  for (size_t i = 0; i < mesh.triangles.size(); ++i) {
+    for (uint32_t v : mesh.triangles[i].vertex) {
+      if (v >= mesh.positions.size()) {
+        error = "triangle " + std::to_string(i) + " names vertex " + std::to_string(v) + " of " +
+                std::to_string(mesh.positions.size());
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 bool BuildLevel(const LevelMesh& mesh, const OctreeBuildOptions& options, LevelSource& out,
                 LevelBuildReport& report, std::string& error) {
   out = LevelSource{};
@@ -139,12 +167,13 @@ bool BuildLevel(const LevelMesh& mesh, const OctreeBuildOptions& options, LevelS
     error = "the game reads octrees of at most " + std::to_string(kMaxOctreeLevels) + " levels";
     return false;
   }
-  if (!CheckMaterials(mesh, error) || !CheckVertices(mesh, error)) return false;
+  if (!CheckMesh(mesh, error)) return false;
 
   out.materialNames = mesh.materialNames;
   out.positions = mesh.positions;
   out.normals = mesh.normals;
   out.texCoords = mesh.texCoords;
+  out.colours = mesh.colours;
   out.groups.resize(mesh.materialNames.size());
   for (size_t i = 0; i < out.groups.size(); ++i) out.groups[i].material = static_cast<int32_t>(i);
 
@@ -164,6 +193,8 @@ bool BuildLevel(const LevelMesh& mesh, const OctreeBuildOptions& options, LevelS
     for (int32_t v : triangle) extend(out.positions[v]);
   }
   for (const SpawnPoint& spawn : out.spawnPoints) extend(spawn.position);
+  report.boundsMin = lo;
+  report.boundsMax = hi;
   PaddedRootBox(lo, hi, report.rootMin, report.rootMax);
   if (!IsFinite(report.rootMax - report.rootMin)) {
     error = "the mesh is too large: its extent is not a finite number";

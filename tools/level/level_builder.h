@@ -8,10 +8,17 @@
 struct LevelBuildReport {
   size_t triangles = 0;
   size_t degenerateSkipped = 0;
+  Vector3 boundsMin{0, 0, 0};  // of the triangles and spawn points
+  Vector3 boundsMax{0, 0, 0};
   Vector3 rootMin{0, 0, 0};
   Vector3 rootMax{0, 0, 0};
   OctreeBuildStats octree;
 };
+
+// The checks of BuildLevel on the mesh as a whole: materials, vertices that
+// are finite numbers, corners that name vertices the mesh has. False with a
+// reason. Run it before anything reads the mesh by its indices.
+bool CheckMesh(const LevelMesh& mesh, std::string& error);
 
 // Checks the mesh against what the level format and the game can hold,
 // drops triangles too thin to have a plane, groups the triangles by

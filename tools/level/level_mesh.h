@@ -20,6 +20,7 @@ struct LevelMesh {
   std::vector<Vector3> positions;
   std::vector<Vector3> normals;
   std::vector<TexCoord> texCoords;
+  std::vector<Colour> colours;  // baked light per vertex, or empty
   std::vector<MeshTriangle> triangles;
   std::vector<Vector3> spawnPoints;  // the first is where the ship starts
   std::vector<Vector3> pathNodes;

@@ -38,4 +38,6 @@ struct LevelSource {
   std::vector<SourceOctreeNode> octreeNodes;  // in the file's breadth-first order
   std::vector<SourcePathNode> pathNodes;
   std::vector<SpawnPoint> spawnPoints;
+  // Baked light, one per vertex; empty writes no colour section.
+  std::vector<Colour> colours;
 };

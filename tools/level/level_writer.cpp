@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "level/level_reader.h"
+#include "level/vertex_colours.h"
 
 namespace {
 
@@ -51,6 +52,11 @@ bool Consistent(const LevelSource& level, std::string& error) {
   if (level.normals.size() != level.positions.size() ||
       level.texCoords.size() != level.positions.size()) {
     error = "positions, normals and texture coordinates differ in number";
+    return false;
+  }
+  if (!level.colours.empty() && level.colours.size() != level.positions.size()) {
+    error = "the level has colours for " + std::to_string(level.colours.size()) + " of " +
+            std::to_string(level.positions.size()) + " vertices";
     return false;
   }
   for (const std::string& name : level.materialNames) {
@@ -125,6 +131,17 @@ bool WriteLevel(const LevelSource& level, std::vector<uint8_t>& bytes, std::stri
   for (const SpawnPoint& spawn : level.spawnPoints) {
     out.I32(spawn.unused);
     out.Vector(spawn.position);
+  }
+
+  if (!level.colours.empty()) {
+    out.Bytes(kVertexColoursTag, sizeof kVertexColoursTag);
+    out.U32(static_cast<uint32_t>(level.colours.size()));
+    for (const Colour& c : level.colours) {
+      out.F32(c.r);
+      out.F32(c.g);
+      out.F32(c.b);
+      out.F32(c.a);
+    }
   }
   return true;
 }
