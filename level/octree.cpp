@@ -313,6 +313,40 @@ bool Octree::FileInGrid(ByteReader& reader, int32_t index, const Vector3& rootSi
 
 namespace {
 
+// SegmentHitsTriangle, inlined into the ray query.
+inline bool SegmentHits(const Ray* ray, const Vector3& a, const Vector3& b, const Vector3& c,
+                        float length, float* u, float* v, float* w, float* t) {
+  const Vector3& p = ray->origin;
+  Vector3 q = p + ray->direction * length;
+  Vector3 ab = b - a;
+  Vector3 ac = c - a;
+  Vector3 qp = p - q;
+  Vector3 n;
+  n.Cross(ab, ac);
+  float det = Dot(qp, n);
+  if (det <= 0.0f) return false;
+
+  Vector3 ap = p - a;
+  float tt = Dot(ap, n);
+  if (tt < 0.0f || tt > det) return false;
+  Vector3 e;
+  e.Cross(qp, ap);
+  float vv = Dot(ac, e);
+  if (vv < 0.0f || vv > det) return false;
+  float ww = -Dot(ab, e);
+  if (ww < 0.0f || vv + ww > det) return false;
+
+  float inverse = 1.0f / det;
+  tt *= inverse;
+  vv *= inverse;
+  ww *= inverse;
+  if (t) *t = tt;
+  if (v) *v = vv;
+  if (w) *w = ww;
+  if (u) *u = 1.0f - vv - ww;
+  return true;
+}
+
 // The slab test of RayHitsBox with the inverse direction worked out once
 // per ray: the same arithmetic, so the same boxes pass, and the distance
 // along the ray at which the box is entered.
@@ -436,9 +470,8 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       float tolerance = 1e-5f * (slack + std::fabs(plane.distance) + std::fabs(along));
       if (front < -tolerance || front + along > tolerance) continue;
       float u, v, w, t;
-      if (SegmentHitsTriangle(ray, gLevelVertices[triangle.vertex[0]],
-                              gLevelVertices[triangle.vertex[1]],
-                              gLevelVertices[triangle.vertex[2]], maxDistance, &u, &v, &w, &t)) {
+      if (SegmentHits(ray, gLevelVertices[triangle.vertex[0]], gLevelVertices[triangle.vertex[1]],
+                      gLevelVertices[triangle.vertex[2]], maxDistance, &u, &v, &w, &t)) {
         float d = t * maxDistance;
         if (d < *hitDistance) {
           *hitDistance = d;
@@ -477,33 +510,5 @@ bool RayHitsBox(const Ray* ray, const Vector3& min, const Vector3& max) {
 
 bool SegmentHitsTriangle(const Ray* ray, const Vector3& a, const Vector3& b, const Vector3& c,
                          float length, float* u, float* v, float* w, float* t) {
-  const Vector3& p = ray->origin;
-  Vector3 q = p + ray->direction * length;
-  Vector3 ab = b - a;
-  Vector3 ac = c - a;
-  Vector3 qp = p - q;
-  Vector3 n;
-  n.Cross(ab, ac);
-  float det = Dot(qp, n);
-  if (det <= 0.0f) return false;
-
-  Vector3 ap = p - a;
-  float tt = Dot(ap, n);
-  if (tt < 0.0f || tt > det) return false;
-  Vector3 e;
-  e.Cross(qp, ap);
-  float vv = Dot(ac, e);
-  if (vv < 0.0f || vv > det) return false;
-  float ww = -Dot(ab, e);
-  if (ww < 0.0f || vv + ww > det) return false;
-
-  float inverse = 1.0f / det;
-  tt *= inverse;
-  vv *= inverse;
-  ww *= inverse;
-  if (t) *t = tt;
-  if (v) *v = vv;
-  if (w) *w = ww;
-  if (u) *u = 1.0f - vv - ww;
-  return true;
+  return SegmentHits(ray, a, b, c, length, u, v, w, t);
 }
