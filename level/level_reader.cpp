@@ -211,8 +211,12 @@ bool ReadLevel(ByteReader& reader, LevelData& out) {
     return false;
   }
 
-  return ReadMaterialNames(reader, out) && ReadVertices(reader, out) &&
-         ReadTriangles(reader, out) && ReadGroups(reader, out) &&
-         out.octree.Read(reader, out.triangleCount) && ReadPathNodes(reader, out) &&
-         ReadSpawnPoints(reader, out);
+  if (!ReadMaterialNames(reader, out) || !ReadVertices(reader, out) ||
+      !ReadTriangles(reader, out) || !ReadGroups(reader, out) ||
+      !out.octree.Read(reader, out.triangleCount) || !ReadPathNodes(reader, out) ||
+      !ReadSpawnPoints(reader, out)) {
+    return false;
+  }
+  out.octree.MeasureContents(out.positions.data(), out.triangles.data());
+  return true;
 }

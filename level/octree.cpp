@@ -62,7 +62,8 @@ Octree::Octree(Octree&& other) noexcept
       cellsPerAxis(std::move(other.cellsPerAxis)),
       cellSize(std::move(other.cellSize)),
       grid(std::move(other.grid)),
-      offset(other.offset) {
+      offset(other.offset),
+      contents(std::move(other.contents)) {
   other.Clear();
 }
 
@@ -79,6 +80,7 @@ Octree& Octree::operator=(Octree&& other) noexcept {
   cellSize = std::move(other.cellSize);
   grid = std::move(other.grid);
   offset = other.offset;
+  contents = std::move(other.contents);
   other.Clear();
   return *this;
 }
@@ -86,6 +88,7 @@ Octree& Octree::operator=(Octree&& other) noexcept {
 void Octree::Clear() {
   std::vector<OctreeNode>().swap(nodes);
   std::vector<uint32_t>().swap(refs);
+  std::vector<Box>().swap(contents);
   std::vector<int32_t>().swap(cellsPerAxis);
   std::vector<Vector3>().swap(cellSize);
   std::vector<std::vector<int32_t>>().swap(grid);
@@ -101,7 +104,7 @@ int32_t Octree::Depth(int32_t index) {
 
 size_t Octree::MemoryBytes() const {
   size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.capacity() * sizeof(uint32_t) +
-                 grid.capacity() * sizeof(grid[0]);
+                 grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box);
   for (const std::vector<int32_t>& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
   return bytes;
 }
@@ -261,6 +264,47 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   return true;
 }
 
+void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* triangles) {
+  if (root == nullptr) return;
+  // The deepest measured level lists, like every level, each triangle that
+  // overlaps a node: its lists stand for everything the leaves below hold.
+  int32_t deepest = levelCount < kContentLevels ? levelCount - 1 : kContentLevels - 1;
+  contents.assign(CompleteOctreeNodeCount(deepest + 1), Box{});
+  int32_t deepestFirst = static_cast<int32_t>(CompleteOctreeNodeCount(deepest));
+  auto grow = [](Box& box, const Vector3& p) {
+    box.min = Vector3(std::fmin(box.min.x, p.x), std::fmin(box.min.y, p.y), std::fmin(box.min.z, p.z));
+    box.max = Vector3(std::fmax(box.max.x, p.x), std::fmax(box.max.y, p.y), std::fmax(box.max.z, p.z));
+  };
+  for (int32_t i = static_cast<int32_t>(contents.size()) - 1; i >= 0; --i) {
+    const OctreeNode& node = nodes[i];
+    Box& box = contents[i];
+    box = Box{node.boxMax, node.boxMin};  // empty until something grows it
+    if (!node.LeavesHoldTriangles()) continue;
+    if (node.IsLeaf() || i >= deepestFirst) {
+      for (uint32_t r = node.firstRef; r < node.firstRef + node.RefCount(); ++r) {
+        const LevelTriangle& triangle = triangles[Ref(r).triangle];
+        for (int32_t v : triangle.vertex) grow(box, positions[v]);
+      }
+    } else {
+      for (int32_t k = 0; k < 8; ++k) {
+        const Box& child = contents[Child(i, k)];
+        if (!nodes[Child(i, k)].LeavesHoldTriangles()) continue;
+        grow(box, child.min);
+        grow(box, child.max);
+      }
+    }
+    // Within the node's own box, and a hair wider than the triangles, so
+    // that rounding in the slab test never loses a hit on their edge.
+    auto widen = [](float v) { return 1e-4f + 1e-5f * std::fabs(v); };
+    box.min = Vector3(std::fmax(box.min.x, node.boxMin.x) - widen(box.min.x),
+                      std::fmax(box.min.y, node.boxMin.y) - widen(box.min.y),
+                      std::fmax(box.min.z, node.boxMin.z) - widen(box.min.z));
+    box.max = Vector3(std::fmin(box.max.x, node.boxMax.x) + widen(box.max.x),
+                      std::fmin(box.max.y, node.boxMax.y) + widen(box.max.y),
+                      std::fmin(box.max.z, node.boxMax.z) + widen(box.max.z));
+  }
+}
+
 bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3& rootSize) {
   // The file stores the root, then the 8 children of each interior node in
   // the order the nodes were stored: breadth first, which is the order of
@@ -363,8 +407,12 @@ struct RaySlabs {
   }
 
   bool Hits(const OctreeNode& node, float* entry) const {
-    const float low[3] = {node.boxMin.x, node.boxMin.y, node.boxMin.z};
-    const float high[3] = {node.boxMax.x, node.boxMax.y, node.boxMax.z};
+    return Hits(node.boxMin, node.boxMax, entry);
+  }
+
+  bool Hits(const Vector3& min, const Vector3& max, float* entry) const {
+    const float low[3] = {min.x, min.y, min.z};
+    const float high[3] = {max.x, max.y, max.z};
     float tNear = 0.0f;
     float tFar = 3.4028235e38f;
     for (int axis = 0; axis < 3; ++axis) {
@@ -397,7 +445,8 @@ struct RaySlabs {
 // far lies before a box's entry (with a margin for rounding), nothing in
 // that box can come nearer: a hit point lies inside some leaf's box, and
 // that leaf lists the triangle, as the level compiler writes every leaf.
-// The answer is the same as testing every leaf the line passes. A ray that
+// The same holds for the box of what lies below a node (`contents`). The
+// answer is the same as testing every leaf the line passes. A ray that
 // runs parallel to some slab gets no such cut-off: the slab test rejects
 // boxes beside its origin on that axis that the segment may still graze, so
 // its hits may be found only through farther leaves.
@@ -413,6 +462,14 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
   const float margin =
       1e-4f * (size.x + size.y + size.z) / std::sqrt(Dot(ray->direction, ray->direction));
   const bool cutOff = !slabs.anyParallel && std::isfinite(margin);
+  // The content boxes cut off as the nearest hit does, and so only where
+  // that does.
+  const int32_t measured = cutOff ? static_cast<int32_t>(contents.size()) : 0;
+  if (measured > 0) {
+    float inside = 0.0f;
+    if (!slabs.Hits(contents[0].min, contents[0].max, &inside)) return false;
+    entry = std::fmax(entry, inside);
+  }
   const float slack = std::fabs(ray->origin.x) + std::fabs(ray->origin.y) +
                       std::fabs(ray->origin.z) + 1.0f;
 
@@ -436,6 +493,11 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         int32_t child = Child(next.index, k);
         float t = 0.0f;
         if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
+        if (child < measured) {
+          float inside = 0.0f;
+          if (!slabs.Hits(contents[child].min, contents[child].max, &inside)) continue;
+          t = std::fmax(t, inside);
+        }
         // Kept nearest first.
         int at = count++;
         for (; at > 0 && children[at - 1].entry > t; --at) children[at] = children[at - 1];

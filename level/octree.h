@@ -8,6 +8,7 @@
 
 class ByteReader;
 class Entity;
+struct LevelTriangle;
 
 struct TriangleRef {
   int32_t material;
@@ -96,8 +97,13 @@ class Octree {
     return TriangleRef{static_cast<int32_t>(refs[r] >> 29),
                        static_cast<int32_t>(refs[r] & (kMaxOctreeTriangles - 1))};
   }
-  // Bytes held by the nodes, references and grids.
+  // Bytes held by the nodes, references, grids and content boxes.
   size_t MemoryBytes() const;
+
+  // Works out `contents` from the level's vertices and triangles, once the
+  // level is read; the ray query then passes by the empty space around
+  // what the upper levels hold. Without it the query is slower, not wrong.
+  void MeasureContents(const Vector3* positions, const LevelTriangle* triangles);
 
   const OctreeNode* root = nullptr;
   int32_t levelCount = 0;
@@ -107,6 +113,13 @@ class Octree {
   std::vector<Vector3> cellSize;
   std::vector<std::vector<int32_t>> grid;  // node positions; -1 for none
   Vector3 offset{0, 0, 0};
+  // For the positions of the first kContentLevels levels: the box, within
+  // the node's own, of the triangles listed below it.
+  struct Box {
+    Vector3 min, max;
+  };
+  static constexpr int32_t kContentLevels = 6;
+  std::vector<Box> contents;
 
  private:
   bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
