@@ -118,7 +118,7 @@ class Octree {
   struct Box {
     Vector3 min, max;
   };
-  static constexpr int32_t kContentLevels = 6;
+  static constexpr int32_t kContentLevels = 5;
   std::vector<Box> contents;
 
  private:
