@@ -133,12 +133,13 @@ namespace {
 bool MayTouch(const Vector3& q, const Vector3* corners, float radius) {
   Vector3 lo = corners[0], hi = corners[0];
   for (int i = 1; i < 3; ++i) {
-    lo = Vector3(std::fmin(lo.x, corners[i].x), std::fmin(lo.y, corners[i].y),
-                 std::fmin(lo.z, corners[i].z));
-    hi = Vector3(std::fmax(hi.x, corners[i].x), std::fmax(hi.y, corners[i].y),
-                 std::fmax(hi.z, corners[i].z));
+    const Vector3& c = corners[i];
+    lo = Vector3(c.x < lo.x ? c.x : lo.x, c.y < lo.y ? c.y : lo.y, c.z < lo.z ? c.z : lo.z);
+    hi = Vector3(c.x > hi.x ? c.x : hi.x, c.y > hi.y ? c.y : hi.y, c.z > hi.z ? c.z : hi.z);
   }
-  float extent = std::fmax(hi.x - lo.x, std::fmax(hi.y - lo.y, hi.z - lo.z));
+  float extent = hi.x - lo.x;
+  if (hi.y - lo.y > extent) extent = hi.y - lo.y;
+  if (hi.z - lo.z > extent) extent = hi.z - lo.z;
   float scale = std::fabs(q.x) + std::fabs(q.y) + std::fabs(q.z);
   float m = 0.51f * radius + 0.002f * extent + 1e-5f * scale;
   // Written so that a NaN anywhere keeps the triangle for the full tests.

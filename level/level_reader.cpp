@@ -102,7 +102,10 @@ bool ReadTriangles(ByteReader& reader, LevelData& out) {
       LevelTriangle& triangle = out.triangles[i];
       for (int c = 0; c < 3; ++c) {
         int32_t v = block[3 * k + c];
-        if (!CheckVertexIndex(reader, v, out.vertexCount, "triangle", i)) return false;
+        if (static_cast<uint32_t>(v) >= out.vertexCount &&
+            !CheckVertexIndex(reader, v, out.vertexCount, "triangle", i)) {
+          return false;
+        }
         triangle.vertex[c] = v;
       }
       triangle.plane =
@@ -136,7 +139,10 @@ bool ReadGroups(ByteReader& reader, LevelData& out) {
     group.indices.resize(indexCount);
     ReadWords(reader, group.indices.data(), group.indices.size());
     for (uint32_t index : group.indices) {
-      if (!CheckVertexIndex(reader, index, out.vertexCount, "material group", i)) return false;
+      if (index >= out.vertexCount &&
+          !CheckVertexIndex(reader, index, out.vertexCount, "material group", i)) {
+        return false;
+      }
     }
     group.count = static_cast<int32_t>(indexCount);
   }

@@ -272,8 +272,10 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
   contents.assign(CompleteOctreeNodeCount(deepest + 1), Box{});
   int32_t deepestFirst = static_cast<int32_t>(CompleteOctreeNodeCount(deepest));
   auto grow = [](Box& box, const Vector3& p) {
-    box.min = Vector3(std::fmin(box.min.x, p.x), std::fmin(box.min.y, p.y), std::fmin(box.min.z, p.z));
-    box.max = Vector3(std::fmax(box.max.x, p.x), std::fmax(box.max.y, p.y), std::fmax(box.max.z, p.z));
+    box.min = Vector3(p.x < box.min.x ? p.x : box.min.x, p.y < box.min.y ? p.y : box.min.y,
+                      p.z < box.min.z ? p.z : box.min.z);
+    box.max = Vector3(p.x > box.max.x ? p.x : box.max.x, p.y > box.max.y ? p.y : box.max.y,
+                      p.z > box.max.z ? p.z : box.max.z);
   };
   for (int32_t i = static_cast<int32_t>(contents.size()) - 1; i >= 0; --i) {
     const OctreeNode& node = nodes[i];
@@ -311,7 +313,13 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3
   // their positions. Walking the positions in that order, a present node's
   // record is the next in the file.
   int32_t deepestFirst = static_cast<int32_t>(CompleteOctreeNodeCount(levelCount - 1));
+  int32_t depth = 0;
+  int32_t nextLevelFirst = 1;
   for (int32_t index = 0; index < static_cast<int32_t>(nodes.size()); ++index) {
+    if (index == nextLevelFirst) {
+      ++depth;
+      nextLevelFirst = static_cast<int32_t>(CompleteOctreeNodeCount(depth + 1));
+    }
     const OctreeNode& node = nodes[index];
     if (!node.IsPresent()) continue;
     if (!node.IsLeaf()) {
@@ -323,13 +331,12 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3
         if (!ReadNode(reader, Child(index, k), triangleCount)) return false;
       }
     }
-    if (!FileInGrid(reader, index, rootSize)) return false;
+    if (!FileInGrid(reader, index, depth, rootSize)) return false;
   }
   return true;
 }
 
-bool Octree::FileInGrid(ByteReader& reader, int32_t index, const Vector3& rootSize) {
-  int32_t l = Depth(index);
+bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, const Vector3& rootSize) {
   if (l == 0) {
     grid[0][0] = 0;
     return true;
@@ -468,7 +475,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
   if (measured > 0) {
     float inside = 0.0f;
     if (!slabs.Hits(contents[0].min, contents[0].max, &inside)) return false;
-    entry = std::fmax(entry, inside);
+    if (inside > entry) entry = inside;
   }
   const float slack = std::fabs(ray->origin.x) + std::fabs(ray->origin.y) +
                       std::fabs(ray->origin.z) + 1.0f;
@@ -496,7 +503,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         if (child < measured) {
           float inside = 0.0f;
           if (!slabs.Hits(contents[child].min, contents[child].max, &inside)) continue;
-          t = std::fmax(t, inside);
+          if (inside > t) t = inside;
         }
         // Kept nearest first.
         int at = count++;
