@@ -1,8 +1,16 @@
-// Level query and load speed, each beside its baseline: sphere collision and
-// ray casts through the octree beside a test of every triangle, on the
-// default level and on a compiled level of about a million triangles; level
-// loading beside a plain read of the same file's bytes.
+// Level query speed, memory and load speed, each beside its baseline, on the
+// default level and on a compiled level of about a million triangles: ray
+// casts through the octree beside Embree's rtcIntersect1 and a test of every
+// triangle; sphere collision beside Bullet's btBvhTriangleMeshShape running
+// the game's contact rule and a test of every triangle; the octree's bytes
+// beside Embree's and Bullet's; level loading beside a plain read of the same
+// file's bytes. For the ratios run, for example,
+//   level_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+//               --benchmark_report_aggregates_only=true
+// and read the "min" rows.
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstdio>
@@ -12,6 +20,8 @@
 #include <vector>
 
 #include "assets/byte_reader.h"
+#include "bench/level_bench_baselines.h"
+#include "level/collision.h"
 #include "level/level_reader.h"
 #include "platform/clock.h"
 #include "tools/level/level_builder.h"
@@ -25,7 +35,8 @@ namespace {
 // sees the same level and positions.
 class Probe : public Entity {
  public:
-  Probe() : Entity(1) {
+  // The ship's kind, so that gPolygonsTested counts the triangles tested.
+  Probe() : Entity(kKindPlayerShip) {
     radius = 3.0f;  // the ship's
     mass = 1.0f;
   }
@@ -76,8 +87,14 @@ struct BenchLevel {
   std::string path;
   LevelData data;
   std::vector<Vector3> spheres;  // centres near the ground
-  std::vector<Ray> rays;         // from above the ground, looking ahead and down
+  // Ray set 0: from above the ground, looking ahead and down; set 1: random
+  // rays across the level.
+  std::vector<Ray> rays[2];
+  std::unique_ptr<EmbreeScene> embree;
+  std::unique_ptr<BulletMesh> bullet;
 };
+
+constexpr float kRayLength = 300.0f;
 
 void Prepare(BenchLevel& level) {
   std::vector<uint8_t> bytes;
@@ -93,22 +110,45 @@ void Prepare(BenchLevel& level) {
   }
   gLevelVertices = level.data.positions.data();
   gLevelTriangles = level.data.triangles.data();
-  const OctreeNode& root = *level.data.octree.root;
+  const Vector3 lo = level.data.octree.root->boxMin, hi = level.data.octree.root->boxMax;
   std::mt19937 random(7);
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  auto inner = [&](float a, float b) { return a + (b - a) * (0.1f + 0.8f * unit(random)); };
   while (level.spheres.size() < 4096) {
-    Vector3 top(root.boxMin.x + (root.boxMax.x - root.boxMin.x) * (0.1f + 0.8f * unit(random)),
-                200.0f,
-                root.boxMin.z + (root.boxMax.z - root.boxMin.z) * (0.1f + 0.8f * unit(random)));
+    Vector3 top(inner(lo.x, hi.x), 200.0f, inner(lo.z, hi.z));
     Ray down{top, Vector3(0, -1, 0)};
     float depth = 0.0f;
     if (!level.data.octree.RayCast(&down, 400.0f, &depth)) continue;
     Vector3 ground = top - Vector3(0, depth, 0);
     level.spheres.push_back(ground + Vector3(0, 4.0f * unit(random), 0));
     float angle = 6.2831f * unit(random);
-    level.rays.push_back(
+    level.rays[0].push_back(
         Ray{ground + Vector3(0, 5, 0), Vector3(std::cos(angle), -0.1f, std::sin(angle))});
   }
+  std::normal_distribution<float> normal(0.0f, 1.0f);
+  while (level.rays[1].size() < 4096) {
+    Vector3 d(normal(random), normal(random), normal(random));
+    if (d.Length() < 0.01f) continue;
+    d.Normalize();
+    level.rays[1].push_back(Ray{Vector3(inner(lo.x, hi.x), inner(lo.y, hi.y), inner(lo.z, hi.z)), d});
+  }
+  // The octree must answer as testing every triangle does, or its speed
+  // means nothing: check the first rays of each set.
+  for (const std::vector<Ray>& rays : level.rays) {
+    for (size_t i = 0; i < 48; ++i) {
+      float octree = 0.0f, every = 0.0f;
+      int32_t triangle = -1;
+      level.data.octree.RayCast(&rays[i], kRayLength, &octree);
+      BruteForceRayCast(level.data, rays[i], kRayLength, &every, &triangle);
+      if (octree != every) {
+        std::fprintf(stderr, "level_bench: %s: ray %zu: the octree finds %g, every triangle %g\n",
+                     level.path.c_str(), i, octree, every);
+        std::exit(1);
+      }
+    }
+  }
+  level.embree = std::make_unique<EmbreeScene>(level.data);
+  level.bullet = std::make_unique<BulletMesh>(level.data);
 }
 
 BenchLevel& DefaultLevel() {
@@ -147,16 +187,25 @@ BenchLevel& LevelFor(const benchmark::State& state) {
   return state.range(0) == 0 ? DefaultLevel() : LargeLevel();
 }
 
+const std::vector<Ray>& RaysFor(const benchmark::State& state, const BenchLevel& level) {
+  return level.rays[state.range(1)];
+}
+
 void Publish(BenchLevel& level) {
   gLevelVertices = level.data.positions.data();
   gLevelTriangles = level.data.triangles.data();
 }
 
-void Label(benchmark::State& state, const BenchLevel& level) {
-  state.SetLabel((state.range(0) == 0 ? "default level, " : "large level, ") +
-                 std::to_string(level.data.triangleCount) + " triangles, " +
+void Label(benchmark::State& state, const BenchLevel& level, const char* what = nullptr) {
+  std::string label = state.range(0) == 0 ? "default level" : "large level";
+  if (what) label += std::string(", ") + what;
+  state.SetLabel(label + ", " + std::to_string(level.data.triangleCount) + " triangles, " +
                  std::to_string(level.data.octree.levelCount) + " octree levels");
   state.SetItemsProcessed(state.iterations());
+}
+
+const char* RaySetName(const benchmark::State& state) {
+  return state.range(1) == 0 ? "rays ahead and down" : "random rays";
 }
 
 void SphereOctree(benchmark::State& state) {
@@ -165,13 +214,30 @@ void SphereOctree(benchmark::State& state) {
   Probe probe;
   float unused = 0.0f;
   size_t i = 0;
+  long tested = 0;
   for (auto _ : state) {
     probe.position = level.spheres[i++ % level.spheres.size()];
     level.data.octree.Collide(&probe, &unused, 0.02f);
+    tested += gPolygonsTested;
   }
   benchmark::DoNotOptimize(probe.contacts);
-  state.counters["contacts/query"] =
-      static_cast<double>(probe.contacts) / static_cast<double>(state.iterations());
+  double n = static_cast<double>(state.iterations());
+  state.counters["contacts/query"] = static_cast<double>(probe.contacts) / n;
+  state.counters["tested/query"] = static_cast<double>(tested) / n;
+  Label(state, level);
+}
+
+void SphereBullet(benchmark::State& state) {
+  BenchLevel& level = LevelFor(state);
+  size_t i = 0;
+  long contacts = 0, tested = 0;
+  for (auto _ : state) {
+    contacts += level.bullet->SphereContacts(level.spheres[i++ % level.spheres.size()], 3.0f);
+    tested += level.bullet->lastTested;
+  }
+  double n = static_cast<double>(state.iterations());
+  state.counters["contacts/query"] = static_cast<double>(contacts) / n;
+  state.counters["tested/query"] = static_cast<double>(tested) / n;
   Label(state, level);
 }
 
@@ -191,26 +257,64 @@ void SphereEveryTriangle(benchmark::State& state) {
 
 void RayOctree(benchmark::State& state) {
   BenchLevel& level = LevelFor(state);
+  const std::vector<Ray>& rays = RaysFor(state, level);
   Publish(level);
   size_t i = 0, hits = 0;
+  double sum = 0.0;
   for (auto _ : state) {
     float distance = 0.0f;
-    hits += level.data.octree.RayCast(&level.rays[i++ % level.rays.size()], 300.0f, &distance);
+    hits += level.data.octree.RayCast(&rays[i++ % rays.size()], kRayLength, &distance);
+    sum += distance;
   }
   state.counters["hit fraction"] = static_cast<double>(hits) / state.iterations();
-  Label(state, level);
+  state.counters["mean distance"] = sum / state.iterations();
+  Label(state, level, RaySetName(state));
+}
+
+void RayEmbree(benchmark::State& state) {
+  BenchLevel& level = LevelFor(state);
+  const std::vector<Ray>& rays = RaysFor(state, level);
+  size_t i = 0, hits = 0;
+  double sum = 0.0;
+  for (auto _ : state) {
+    float distance = 0.0f;
+    hits += level.embree->RayCast(rays[i++ % rays.size()], kRayLength, &distance);
+    sum += distance;
+  }
+  state.counters["hit fraction"] = static_cast<double>(hits) / state.iterations();
+  state.counters["mean distance"] = sum / state.iterations();
+  Label(state, level, RaySetName(state));
 }
 
 void RayEveryTriangle(benchmark::State& state) {
   BenchLevel& level = LevelFor(state);
+  const std::vector<Ray>& rays = RaysFor(state, level);
   size_t i = 0, hits = 0;
   for (auto _ : state) {
     float distance = 0.0f;
     int32_t triangle = -1;
-    hits += BruteForceRayCast(level.data, level.rays[i++ % level.rays.size()], 300.0f, &distance,
+    hits += BruteForceRayCast(level.data, rays[i++ % rays.size()], kRayLength, &distance,
                               &triangle);
   }
   state.counters["hit fraction"] = static_cast<double>(hits) / state.iterations();
+  Label(state, level, RaySetName(state));
+}
+
+// Bytes of each spatial index, and per level triangle; the time is that of
+// nothing.
+void IndexMemory(benchmark::State& state) {
+  BenchLevel& level = LevelFor(state);
+  for (auto _ : state) benchmark::DoNotOptimize(level.data.octree.root);
+  double triangles = static_cast<double>(level.data.triangleCount);
+  double octree = static_cast<double>(level.data.octree.MemoryBytes());
+  double embree = static_cast<double>(level.embree->Bytes());
+  double bullet = static_cast<double>(level.bullet->Bytes());
+  state.counters["octree MB"] = octree / 1e6;
+  state.counters["octree B/triangle"] = octree / triangles;
+  state.counters["Embree MB"] = embree / 1e6;
+  state.counters["Embree B/triangle"] = embree / triangles;
+  state.counters["Bullet MB"] = bullet / 1e6;
+  state.counters["Bullet B/triangle"] = bullet / triangles;
   Label(state, level);
 }
 
@@ -230,6 +334,21 @@ void LoadLevel(benchmark::State& state) {
   Label(state, level);
 }
 
+// The parse alone, from bytes already in memory.
+void ParseLevel(benchmark::State& state) {
+  BenchLevel& level = LevelFor(state);
+  std::vector<uint8_t> bytes;
+  std::string error;
+  ReadWholeFile(level.path.c_str(), bytes, error);
+  for (auto _ : state) {
+    LevelData data;
+    ByteReader reader(bytes);
+    if (!ReadLevel(reader, data)) state.SkipWithError(reader.Error().c_str());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(bytes.size() * state.iterations()));
+  Label(state, level);
+}
+
 void ReadFileBytes(benchmark::State& state) {
   BenchLevel& level = LevelFor(state);
   size_t bytesRead = 0;
@@ -244,13 +363,46 @@ void ReadFileBytes(benchmark::State& state) {
   Label(state, level);
 }
 
-// Argument 0: the default level; 1: the large one.
-BENCHMARK(SphereOctree)->Arg(0)->Arg(1);
-BENCHMARK(SphereEveryTriangle)->Arg(0)->Arg(1);
-BENCHMARK(RayOctree)->Arg(0)->Arg(1);
-BENCHMARK(RayEveryTriangle)->Arg(0)->Arg(1);
-BENCHMARK(LoadLevel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadFileBytes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+// One fread of the whole file into a buffer of its size: the floor under
+// any loader.
+void FreadFileBytes(benchmark::State& state) {
+  BenchLevel& level = LevelFor(state);
+  size_t bytesRead = 0;
+  for (auto _ : state) {
+    FILE* file = std::fopen(level.path.c_str(), "rb");
+    if (file == nullptr) {
+      state.SkipWithError("cannot open the level");
+      break;
+    }
+    std::fseek(file, 0, SEEK_END);
+    long size = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<size_t>(size)]);
+    bytesRead += std::fread(bytes.get(), 1, static_cast<size_t>(size), file);
+    std::fclose(file);
+    benchmark::DoNotOptimize(bytes.get());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(bytesRead));
+  Label(state, level);
+}
+
+double Minimum(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+// Argument 0: the default level; 1: the large one. Second argument of the
+// ray benchmarks: the ray set.
+#define LEVEL_BENCHMARK(name) BENCHMARK(name)->ComputeStatistics("min", Minimum)
+LEVEL_BENCHMARK(SphereOctree)->Arg(0)->Arg(1);
+LEVEL_BENCHMARK(SphereBullet)->Arg(0)->Arg(1);
+LEVEL_BENCHMARK(SphereEveryTriangle)->Arg(0)->Arg(1)->Iterations(200);
+LEVEL_BENCHMARK(RayOctree)->ArgsProduct({{0, 1}, {0, 1}});
+LEVEL_BENCHMARK(RayEmbree)->ArgsProduct({{0, 1}, {0, 1}});
+LEVEL_BENCHMARK(RayEveryTriangle)->ArgsProduct({{0, 1}, {0, 1}})->Iterations(200);
+LEVEL_BENCHMARK(IndexMemory)->Arg(0)->Arg(1)->Iterations(1);
+LEVEL_BENCHMARK(LoadLevel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+LEVEL_BENCHMARK(ParseLevel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+LEVEL_BENCHMARK(ReadFileBytes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+LEVEL_BENCHMARK(FreadFileBytes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+#undef LEVEL_BENCHMARK
 
 }  // namespace
 

@@ -108,35 +108,73 @@ void Octree::CollideSphere(Entity* entity) const {
   }
   if (ix0 > ix1) return;
 
-  const std::vector<OctreeNode*>& cells = grid[depth];
+  const std::vector<int32_t>& cells = grid[depth];
   for (int32_t x = ix0; x <= ix1; ++x) {
     for (int32_t y = iy0; y <= iy1; ++y) {
       for (int32_t z = iz0; z <= iz1; ++z) {
-        const OctreeNode* node = cells[(static_cast<size_t>(x) * n + y) * n + z];
+        int32_t node = cells[(static_cast<size_t>(x) * n + y) * n + z];
         // Empty where a leaf ends the tree above this depth.
-        if (node != nullptr) CollideNode(node, stamp, entity);
+        if (node >= 0) CollideNode(&nodes[node], stamp, entity);
       }
     }
   }
 }
 
+namespace {
+
+// False only when the projected centre q lies so far outside the corners'
+// bounding box that neither contact test can pass: the edge test needs q
+// within radius * 0.5 of an edge, and the angle sum reaches a full turn
+// outside the triangle only within a hair (well under a thousandth of its
+// size, rounding included) of an edge. The margin covers both with room
+// for rounding, so the answer is the tests' own; it only spares the angle
+// sum and edge distances for the many triangles whose plane, but not
+// whose body, the sphere meets.
+bool MayTouch(const Vector3& q, const Vector3* corners, float radius) {
+  Vector3 lo = corners[0], hi = corners[0];
+  for (int i = 1; i < 3; ++i) {
+    const Vector3& c = corners[i];
+    lo = Vector3(c.x < lo.x ? c.x : lo.x, c.y < lo.y ? c.y : lo.y, c.z < lo.z ? c.z : lo.z);
+    hi = Vector3(c.x > hi.x ? c.x : hi.x, c.y > hi.y ? c.y : hi.y, c.z > hi.z ? c.z : hi.z);
+  }
+  float extent = hi.x - lo.x;
+  if (hi.y - lo.y > extent) extent = hi.y - lo.y;
+  if (hi.z - lo.z > extent) extent = hi.z - lo.z;
+  float scale = std::fabs(q.x) + std::fabs(q.y) + std::fabs(q.z);
+  float m = 0.51f * radius + 0.002f * extent + 1e-5f * scale;
+  // Written so that a NaN anywhere keeps the triangle for the full tests.
+  return !(q.x < lo.x - m || q.x > hi.x + m || q.y < lo.y - m || q.y > hi.y + m ||
+           q.z < lo.z - m || q.z > hi.z + m);
+}
+
+}  // namespace
+
 void Octree::CollideNode(const OctreeNode* node, uint32_t stamp, Entity* entity) const {
-  for (const TriangleRef& ref : node->refs) {
+  const uint32_t end = node->firstRef + node->RefCount();
+  // Fetch a few triangles ahead so that their cache misses overlap.
+  constexpr uint32_t kAhead = 6;
+  for (uint32_t i = node->firstRef; i < end && i < node->firstRef + kAhead; ++i) {
+    __builtin_prefetch(&gLevelTriangles[Ref(i).triangle]);
+  }
+  for (uint32_t i = node->firstRef; i < end; ++i) {
+    if (i + kAhead < end) __builtin_prefetch(&gLevelTriangles[Ref(i + kAhead).triangle]);
+    const TriangleRef ref = Ref(i);
     LevelTriangle& triangle = gLevelTriangles[ref.triangle];
     if (triangle.queryStamp == stamp && triangle.queryTag == entity) continue;
     triangle.queryTag = entity;
     triangle.queryStamp = stamp;
     if (entity->kind == kKindPlayerShip) ++gPolygonsTested;
 
-    const Vector3 corners[3] = {gLevelVertices[triangle.vertex[0]],
-                                gLevelVertices[triangle.vertex[1]],
-                                gLevelVertices[triangle.vertex[2]]};
     float r = entity->radius;
     float d = 0.0f;
     if (triangle.plane.ClassifySphere(entity->position, r, &d) != PLANE_INTERSECTS) continue;
     const Vector3& n = triangle.plane.normal;
     Vector3 q = entity->position - n * d;
-    if (!PointInPolygon(q, corners, 3) && !SphereNearPolygonEdge(q, corners, 3, r * 0.5f)) {
+    const Vector3 corners[3] = {gLevelVertices[triangle.vertex[0]],
+                                gLevelVertices[triangle.vertex[1]],
+                                gLevelVertices[triangle.vertex[2]]};
+    if (!MayTouch(q, corners, r) ||
+        (!PointInPolygon(q, corners, 3) && !SphereNearPolygonEdge(q, corners, 3, r * 0.5f))) {
       continue;
     }
 

@@ -42,6 +42,19 @@ bool ReadMaterialNames(ByteReader& reader, LevelData& out) {
   return !reader.Failed();
 }
 
+static_assert(sizeof(Vector3) == 3 * sizeof(float) && sizeof(TexCoord) == 2 * sizeof(float),
+              "vertex arrays are read straight from the file's bytes");
+
+// Copies `count` little-endian 32-bit words from the file into `out` in one
+// go: the big arrays of a level are read straight into their final place.
+void ReadWords(ByteReader& reader, void* out, size_t count) {
+  reader.Bytes(out, 4 * count);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  auto* words = static_cast<uint32_t*>(out);
+  for (size_t i = 0; i < count; ++i) words[i] = __builtin_bswap32(words[i]);
+#endif
+}
+
 bool ReadVertices(ByteReader& reader, LevelData& out) {
   // Positions, normals and texture coordinates: 12 + 12 + 8 bytes a vertex.
   if (!reader.Expect(out.vertexCount, 32, "vertices")) return false;
@@ -50,12 +63,9 @@ bool ReadVertices(ByteReader& reader, LevelData& out) {
   out.normals.resize(count);
   out.texCoords.resize(count);
   out.colours.assign(count, Colour{1.0f, 1.0f, 1.0f, 1.0f});
-  for (Vector3& p : out.positions) p = ReadVector3(reader);
-  for (Vector3& n : out.normals) n = ReadVector3(reader);
-  for (TexCoord& t : out.texCoords) {
-    t.s = reader.F32();
-    t.t = reader.F32();
-  }
+  ReadWords(reader, out.positions.data(), 3 * count);
+  ReadWords(reader, out.normals.data(), 3 * count);
+  ReadWords(reader, out.texCoords.data(), 2 * count);
   for (size_t i = 0; i < count; ++i) {
     if (!IsFinite(out.positions[i])) {
       reader.Fail("vertex " + std::to_string(i) + " has a position that is not a finite number");
@@ -81,15 +91,27 @@ bool ReadTriangles(ByteReader& reader, LevelData& out) {
   out.triangleCount = reader.U32();
   if (!reader.Expect(out.triangleCount, 12, "triangles")) return false;
   out.triangles.resize(out.triangleCount);
-  for (uint32_t i = 0; i < out.triangleCount; ++i) {
-    LevelTriangle& triangle = out.triangles[i];
-    for (int32_t& v : triangle.vertex) {
-      v = reader.I32();
-      if (!CheckVertexIndex(reader, v, out.vertexCount, "triangle", i)) return false;
+  // Read a block of vertex triples at a time, then spread them out.
+  constexpr uint32_t kBlock = 1024;
+  int32_t block[3 * kBlock];
+  for (uint32_t first = 0; first < out.triangleCount; first += kBlock) {
+    uint32_t n = out.triangleCount - first < kBlock ? out.triangleCount - first : kBlock;
+    ReadWords(reader, block, 3 * static_cast<size_t>(n));
+    for (uint32_t k = 0; k < n; ++k) {
+      uint32_t i = first + k;
+      LevelTriangle& triangle = out.triangles[i];
+      for (int c = 0; c < 3; ++c) {
+        int32_t v = block[3 * k + c];
+        if (static_cast<uint32_t>(v) >= out.vertexCount &&
+            !CheckVertexIndex(reader, v, out.vertexCount, "triangle", i)) {
+          return false;
+        }
+        triangle.vertex[c] = v;
+      }
+      triangle.plane =
+          Plane::FromPoints(out.positions[triangle.vertex[0]], out.positions[triangle.vertex[1]],
+                            out.positions[triangle.vertex[2]]);
     }
-    triangle.plane =
-        Plane::FromPoints(out.positions[triangle.vertex[0]], out.positions[triangle.vertex[1]],
-                          out.positions[triangle.vertex[2]]);
   }
   return !reader.Failed();
 }
@@ -115,9 +137,12 @@ bool ReadGroups(ByteReader& reader, LevelData& out) {
     if (!reader.Expect(indexCount, 4, what.c_str())) return false;
     group.capacity = static_cast<int32_t>(indexCount + 1);
     group.indices.resize(indexCount);
-    for (uint32_t& index : group.indices) {
-      index = reader.U32();
-      if (!CheckVertexIndex(reader, index, out.vertexCount, "material group", i)) return false;
+    ReadWords(reader, group.indices.data(), group.indices.size());
+    for (uint32_t index : group.indices) {
+      if (index >= out.vertexCount &&
+          !CheckVertexIndex(reader, index, out.vertexCount, "material group", i)) {
+        return false;
+      }
     }
     group.count = static_cast<int32_t>(indexCount);
   }
@@ -192,8 +217,12 @@ bool ReadLevel(ByteReader& reader, LevelData& out) {
     return false;
   }
 
-  return ReadMaterialNames(reader, out) && ReadVertices(reader, out) &&
-         ReadTriangles(reader, out) && ReadGroups(reader, out) &&
-         out.octree.Read(reader, out.triangleCount) && ReadPathNodes(reader, out) &&
-         ReadSpawnPoints(reader, out);
+  if (!ReadMaterialNames(reader, out) || !ReadVertices(reader, out) ||
+      !ReadTriangles(reader, out) || !ReadGroups(reader, out) ||
+      !out.octree.Read(reader, out.triangleCount) || !ReadPathNodes(reader, out) ||
+      !ReadSpawnPoints(reader, out)) {
+    return false;
+  }
+  out.octree.MeasureContents(out.positions.data(), out.triangles.data());
+  return true;
 }

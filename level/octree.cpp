@@ -1,7 +1,9 @@
 #include "level/octree.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "assets/byte_reader.h"
@@ -15,11 +17,6 @@ bool IsFinite(const Vector3& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-std::string NodeName(const OctreeNode& node) {
-  return "octree node " + std::to_string(node.index) + " (depth " + std::to_string(node.depth) +
-         ")";
-}
-
 // Grid coordinate of `centre` along one axis, or -1 when it lies outside the
 // n cells. Checked as a float first: converting a NaN or an out-of-range
 // value to an integer is undefined.
@@ -30,6 +27,9 @@ int32_t CellCoordinate(float centre, float cellWidth, int32_t n) {
 }
 
 }  // namespace
+
+static_assert(std::is_trivial<OctreeNode>::value && sizeof(OctreeNode) == 32,
+              "nodes are cleared as plain bytes and packed two to a cache line");
 
 uint64_t CompleteOctreeNodeCount(int32_t levelCount) {
   uint64_t total = 0;
@@ -58,75 +58,140 @@ Octree::Octree(Octree&& other) noexcept
     : root(other.root),
       levelCount(other.levelCount),
       nodes(std::move(other.nodes)),
+      refs(std::move(other.refs)),
       cellsPerAxis(std::move(other.cellsPerAxis)),
       cellSize(std::move(other.cellSize)),
       grid(std::move(other.grid)),
-      offset(other.offset) {
+      offset(other.offset),
+      contents(std::move(other.contents)) {
   other.Clear();
 }
 
 Octree& Octree::operator=(Octree&& other) noexcept {
   if (this == &other) return *this;
   Clear();
-  // Moving a vector hands over its buffer, so `root`, the node links and the
-  // grid keep pointing at the same nodes.
+  // Moving a vector hands over its buffer, so `root` keeps pointing at the
+  // same node.
   root = other.root;
   levelCount = other.levelCount;
   nodes = std::move(other.nodes);
+  refs = std::move(other.refs);
   cellsPerAxis = std::move(other.cellsPerAxis);
   cellSize = std::move(other.cellSize);
   grid = std::move(other.grid);
   offset = other.offset;
+  contents = std::move(other.contents);
   other.Clear();
   return *this;
 }
 
 void Octree::Clear() {
   std::vector<OctreeNode>().swap(nodes);
+  std::vector<uint32_t>().swap(refs);
+  std::vector<Box>().swap(contents);
   std::vector<int32_t>().swap(cellsPerAxis);
   std::vector<Vector3>().swap(cellSize);
-  std::vector<std::vector<OctreeNode*>>().swap(grid);
+  std::vector<std::vector<int32_t>>().swap(grid);
   root = nullptr;
   levelCount = 0;
 }
 
-bool OctreeNode::Read(ByteReader& reader, uint32_t triangleCount) {
+int32_t Octree::Depth(int32_t index) {
+  int32_t depth = 0;
+  for (int64_t first = 1, width = 8; index >= first; first += width, width *= 8) ++depth;
+  return depth;
+}
+
+size_t Octree::MemoryBytes() const {
+  size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.capacity() * sizeof(uint32_t) +
+                 grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box);
+  for (const std::vector<int32_t>& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
+  return bytes;
+}
+
+namespace {
+
+uint32_t LoadU32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+float LoadF32(const uint8_t* p) {
+  uint32_t bits = LoadU32(p);
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
+
+Vector3 LoadVector3(const uint8_t* p) { return Vector3(LoadF32(p), LoadF32(p + 4), LoadF32(p + 8)); }
+
+std::string NodeName(int32_t index) {
+  return "octree node " + std::to_string(index) + " (depth " +
+         std::to_string(Octree::Depth(index)) + ")";
+}
+
+}  // namespace
+
+bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount) {
   if (!reader.Expect(1, kOctreeNodeRecordSize, "octree node record")) return false;
-  isLeaf = reader.U8();
-  boxMin = ReadVector3(reader);
-  boxMax = ReadVector3(reader);
-  refCount = 0;
-  int32_t count = reader.I32();
+  uint8_t record[kOctreeNodeRecordSize];
+  reader.Bytes(record, sizeof record);
+  OctreeNode& node = nodes[index];
+  node.boxMin = LoadVector3(record + 1);
+  node.boxMax = LoadVector3(record + 13);
+  int32_t count = static_cast<int32_t>(LoadU32(record + 25));
   if (count < 0) {
-    reader.Fail(NodeName(*this) + ": negative reference count " + std::to_string(count));
+    reader.Fail(NodeName(index) + ": negative reference count " + std::to_string(count));
     return false;
   }
   // The node's name is built only for the message: this runs for every node.
   if (static_cast<uint64_t>(count) > reader.Remaining() / 8) {
-    reader.Expect(static_cast<uint64_t>(count), 8, (NodeName(*this) + " references").c_str());
+    reader.Expect(static_cast<uint64_t>(count), 8, (NodeName(index) + " references").c_str());
     return false;
   }
-  refs.assign(static_cast<size_t>(count), TriangleRef{0, 0});
-  refCount = count;
-  for (TriangleRef& ref : refs) {
-    ref.material = reader.I32();
-    ref.triangle = reader.I32();
-    if (ref.material < 0 || ref.material >= kMaxLevelMaterials) {
-      reader.Fail(NodeName(*this) + ": material index " + std::to_string(ref.material) +
-                  " is outside 0.." + std::to_string(kMaxLevelMaterials - 1));
-      return false;
+  if (static_cast<uint32_t>(count) > OctreeNode::kMaxRefCount ||
+      refs.size() + static_cast<uint64_t>(count) > UINT32_MAX) {
+    reader.Fail(NodeName(index) + ": more triangle references than the octree can hold");
+    return false;
+  }
+  node.firstRef = static_cast<uint32_t>(refs.size());
+  node.bits = OctreeNode::kPresent | static_cast<uint32_t>(count) |
+              (record[0] != 0 ? OctreeNode::kLeaf : 0u);
+  // The references come in blocks straight from the file, each checked and
+  // packed into the node's run.
+  size_t at = refs.size();
+  refs.resize(at + static_cast<size_t>(count));
+  uint8_t block[8 * 512];
+  for (int32_t done = 0; done < count;) {
+    int32_t n = count - done < 512 ? count - done : 512;
+    reader.Bytes(block, 8 * static_cast<size_t>(n));
+    for (int32_t k = 0; k < n; ++k) {
+      int32_t material = static_cast<int32_t>(LoadU32(block + 8 * k));
+      int32_t triangle = static_cast<int32_t>(LoadU32(block + 8 * k + 4));
+      if (material < 0 || material >= kMaxLevelMaterials) {
+        reader.Fail(NodeName(index) + ": material index " + std::to_string(material) +
+                    " is outside 0.." + std::to_string(kMaxLevelMaterials - 1));
+        return false;
+      }
+      if (triangle < 0 || static_cast<uint32_t>(triangle) >= triangleCount) {
+        reader.Fail(NodeName(index) + ": triangle index " + std::to_string(triangle) +
+                    " is outside the level's " + std::to_string(triangleCount) + " triangles");
+        return false;
+      }
+      refs[at++] = static_cast<uint32_t>(triangle) | static_cast<uint32_t>(material) << 29;
     }
-    if (ref.triangle < 0 || static_cast<uint32_t>(ref.triangle) >= triangleCount) {
-      reader.Fail(NodeName(*this) + ": triangle index " + std::to_string(ref.triangle) +
-                  " is outside the level's " + std::to_string(triangleCount) + " triangles");
-      return false;
-    }
+    done += n;
   }
   return !reader.Failed();
 }
 
 bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   Clear();
+  if (triangleCount > kMaxOctreeTriangles) {
+    reader.Fail("octree: " + std::to_string(triangleCount) + " triangles, more than the " +
+                std::to_string(kMaxOctreeTriangles) + " an octree can index");
+    return false;
+  }
   if (!reader.Expect(1, 4, "octree level count")) return false;
   int32_t levels = reader.I32();
   if (levels < 1) {
@@ -151,19 +216,20 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
 
   levelCount = levels;
   nodes.resize(complete);
+  // Room for as many references as the rest of the file could hold: pages
+  // never written cost nothing, and the run is trimmed to its size at the
+  // end, so the references are copied once instead of at every growth.
+  refs.reserve(reader.Remaining() / 8);
   cellsPerAxis.resize(levels);
   cellSize.resize(levels);
   grid.resize(levels);
   for (int32_t l = 0; l < levels; ++l) {
     cellsPerAxis[l] = 1 << l;
-    grid[l].assign(static_cast<size_t>(1) << (3 * l), nullptr);
+    grid[l].assign(static_cast<size_t>(1) << (3 * l), -1);
   }
 
   root = &nodes[0];
-  root->index = 0;
-  root->depth = 0;
-  root->parent = nullptr;
-  if (!root->Read(reader, triangleCount)) {
+  if (!ReadNode(reader, 0, triangleCount)) {
     Clear();
     return false;
   }
@@ -182,95 +248,304 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
     Clear();
     return false;
   }
+  refs.shrink_to_fit();
   for (int32_t l = 0; l < levels; ++l) {
     cellSize[l] = rootSize * (1.0f / static_cast<float>(1 << l));
   }
+  // Mark, from the deepest positions up, the nodes under which some leaf
+  // lists a triangle: the ray query skips the others.
+  for (size_t i = nodes.size(); i-- > 0;) {
+    OctreeNode& node = nodes[i];
+    if (node.IsLeaf() && node.RefCount() > 0) node.bits |= OctreeNode::kLeavesHoldTriangles;
+    if (i > 0 && node.LeavesHoldTriangles()) {
+      nodes[Parent(static_cast<int32_t>(i))].bits |= OctreeNode::kLeavesHoldTriangles;
+    }
+  }
   return true;
+}
+
+void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* triangles) {
+  if (root == nullptr) return;
+  // The deepest measured level lists, like every level, each triangle that
+  // overlaps a node: its lists stand for everything the leaves below hold.
+  int32_t deepest = levelCount < kContentLevels ? levelCount - 1 : kContentLevels - 1;
+  contents.assign(CompleteOctreeNodeCount(deepest + 1), Box{});
+  int32_t deepestFirst = static_cast<int32_t>(CompleteOctreeNodeCount(deepest));
+  auto grow = [](Box& box, const Vector3& p) {
+    box.min = Vector3(p.x < box.min.x ? p.x : box.min.x, p.y < box.min.y ? p.y : box.min.y,
+                      p.z < box.min.z ? p.z : box.min.z);
+    box.max = Vector3(p.x > box.max.x ? p.x : box.max.x, p.y > box.max.y ? p.y : box.max.y,
+                      p.z > box.max.z ? p.z : box.max.z);
+  };
+  for (int32_t i = static_cast<int32_t>(contents.size()) - 1; i >= 0; --i) {
+    const OctreeNode& node = nodes[i];
+    Box& box = contents[i];
+    box = Box{node.boxMax, node.boxMin};  // empty until something grows it
+    if (!node.LeavesHoldTriangles()) continue;
+    if (node.IsLeaf() || i >= deepestFirst) {
+      for (uint32_t r = node.firstRef; r < node.firstRef + node.RefCount(); ++r) {
+        const LevelTriangle& triangle = triangles[Ref(r).triangle];
+        for (int32_t v : triangle.vertex) grow(box, positions[v]);
+      }
+    } else {
+      for (int32_t k = 0; k < 8; ++k) {
+        const Box& child = contents[Child(i, k)];
+        if (!nodes[Child(i, k)].LeavesHoldTriangles()) continue;
+        grow(box, child.min);
+        grow(box, child.max);
+      }
+    }
+    // Within the node's own box, and a hair wider than the triangles, so
+    // that rounding in the slab test never loses a hit on their edge.
+    auto widen = [](float v) { return 1e-4f + 1e-5f * std::fabs(v); };
+    box.min = Vector3(std::fmax(box.min.x, node.boxMin.x) - widen(box.min.x),
+                      std::fmax(box.min.y, node.boxMin.y) - widen(box.min.y),
+                      std::fmax(box.min.z, node.boxMin.z) - widen(box.min.z));
+    box.max = Vector3(std::fmin(box.max.x, node.boxMax.x) + widen(box.max.x),
+                      std::fmin(box.max.y, node.boxMax.y) + widen(box.max.y),
+                      std::fmin(box.max.z, node.boxMax.z) + widen(box.max.z));
+  }
 }
 
 bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3& rootSize) {
-  // Breadth-first, in the order the file stores the nodes.
-  std::vector<OctreeNode*> queue{root};
-  for (size_t head = 0; head < queue.size(); ++head) {
-    OctreeNode* node = queue[head];
-    if (node->isLeaf == 0) {
-      if (node->depth == levelCount - 1) {
-        reader.Fail(NodeName(*node) + " is on the deepest level but is not a leaf");
+  // The file stores the root, then the 8 children of each interior node in
+  // the order the nodes were stored: breadth first, which is the order of
+  // their positions. Walking the positions in that order, a present node's
+  // record is the next in the file.
+  int32_t deepestFirst = static_cast<int32_t>(CompleteOctreeNodeCount(levelCount - 1));
+  int32_t depth = 0;
+  int32_t nextLevelFirst = 1;
+  for (int32_t index = 0; index < static_cast<int32_t>(nodes.size()); ++index) {
+    if (index == nextLevelFirst) {
+      ++depth;
+      nextLevelFirst = static_cast<int32_t>(CompleteOctreeNodeCount(depth + 1));
+    }
+    const OctreeNode& node = nodes[index];
+    if (!node.IsPresent()) continue;
+    if (!node.IsLeaf()) {
+      if (index >= deepestFirst) {
+        reader.Fail(NodeName(index) + " is on the deepest level but is not a leaf");
         return false;
       }
       for (int32_t k = 0; k < 8; ++k) {
-        OctreeNode* child = &nodes[static_cast<size_t>(8) * node->index + k + 1];
-        node->children[k] = child;
-        child->parent = node;
-        child->depth = node->depth + 1;
-        child->index = 8 * node->index + k + 1;
-        if (!child->Read(reader, triangleCount)) return false;
-        queue.push_back(child);
+        if (!ReadNode(reader, Child(index, k), triangleCount)) return false;
       }
-    } else {
-      for (OctreeNode*& child : node->children) child = nullptr;
     }
-    if (!FileInGrid(reader, node, rootSize)) return false;
+    if (!FileInGrid(reader, index, depth, rootSize)) return false;
   }
   return true;
 }
 
-bool Octree::FileInGrid(ByteReader& reader, OctreeNode* node, const Vector3& rootSize) {
-  int32_t l = node->depth;
+bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, const Vector3& rootSize) {
   if (l == 0) {
-    grid[0][0] = node;
+    grid[0][0] = 0;
     return true;
   }
+  const OctreeNode& node = nodes[index];
   int32_t n = 1 << l;
   Vector3 s = rootSize * (1.0f / static_cast<float>(n));
-  Vector3 c = (node->boxMin + node->boxMax) * 0.5f + offset;
+  Vector3 c = (node.boxMin + node.boxMax) * 0.5f + offset;
   int32_t ix = CellCoordinate(c.x, s.x, n);
   int32_t iy = CellCoordinate(c.y, s.y, n);
   int32_t iz = CellCoordinate(c.z, s.z, n);
   if (ix < 0 || iy < 0 || iz < 0) {
-    reader.Fail(NodeName(*node) + ": its box centre lies outside the root box's grid");
+    reader.Fail(NodeName(index) + ": its box centre lies outside the root box's grid");
     return false;
   }
-  OctreeNode*& cell = grid[l][(static_cast<size_t>(ix) * n + iy) * n + iz];
-  if (cell != nullptr) {
-    reader.Fail(NodeName(*node) + ": its box centre falls in the grid cell of node " +
-                std::to_string(cell->index));
+  int32_t& cell = grid[l][(static_cast<size_t>(ix) * n + iy) * n + iz];
+  if (cell >= 0) {
+    reader.Fail(NodeName(index) + ": its box centre falls in the grid cell of node " +
+                std::to_string(cell));
     return false;
   }
-  cell = node;
+  cell = index;
   return true;
 }
 
+namespace {
+
+// SegmentHitsTriangle, inlined into the ray query.
+inline bool SegmentHits(const Ray* ray, const Vector3& a, const Vector3& b, const Vector3& c,
+                        float length, float* u, float* v, float* w, float* t) {
+  const Vector3& p = ray->origin;
+  Vector3 q = p + ray->direction * length;
+  Vector3 ab = b - a;
+  Vector3 ac = c - a;
+  Vector3 qp = p - q;
+  Vector3 n;
+  n.Cross(ab, ac);
+  float det = Dot(qp, n);
+  if (det <= 0.0f) return false;
+
+  Vector3 ap = p - a;
+  float tt = Dot(ap, n);
+  if (tt < 0.0f || tt > det) return false;
+  Vector3 e;
+  e.Cross(qp, ap);
+  float vv = Dot(ac, e);
+  if (vv < 0.0f || vv > det) return false;
+  float ww = -Dot(ab, e);
+  if (ww < 0.0f || vv + ww > det) return false;
+
+  float inverse = 1.0f / det;
+  tt *= inverse;
+  vv *= inverse;
+  ww *= inverse;
+  if (t) *t = tt;
+  if (v) *v = vv;
+  if (w) *w = ww;
+  if (u) *u = 1.0f - vv - ww;
+  return true;
+}
+
+// The slab test of RayHitsBox with the inverse direction worked out once
+// per ray: the same arithmetic, so the same boxes pass, and the distance
+// along the ray at which the box is entered.
+struct RaySlabs {
+  explicit RaySlabs(const Ray& ray) {
+    const float o[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
+    const float d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
+    for (int axis = 0; axis < 3; ++axis) {
+      origin[axis] = o[axis];
+      parallel[axis] = std::fabs(d[axis]) < 0.0001f;
+      inverse[axis] = parallel[axis] ? 0.0f : 1.0f / d[axis];
+      anyParallel = anyParallel || parallel[axis];
+    }
+  }
+
+  bool Hits(const OctreeNode& node, float* entry) const {
+    return Hits(node.boxMin, node.boxMax, entry);
+  }
+
+  bool Hits(const Vector3& min, const Vector3& max, float* entry) const {
+    const float low[3] = {min.x, min.y, min.z};
+    const float high[3] = {max.x, max.y, max.z};
+    float tNear = 0.0f;
+    float tFar = 3.4028235e38f;
+    for (int axis = 0; axis < 3; ++axis) {
+      if (parallel[axis]) {
+        if (origin[axis] < low[axis] || origin[axis] > high[axis]) return false;
+        continue;
+      }
+      float t1 = (low[axis] - origin[axis]) * inverse[axis];
+      float t2 = (high[axis] - origin[axis]) * inverse[axis];
+      if (t1 > t2) std::swap(t1, t2);
+      if (t1 > tNear) tNear = t1;
+      if (t2 < tFar) tFar = t2;
+    }
+    *entry = tNear;
+    // tNear only grows and tFar only shrinks, so one comparison at the end
+    // answers as one after every axis would.
+    return !(tNear > tFar);
+  }
+
+  float origin[3];
+  float inverse[3];
+  bool parallel[3];
+  bool anyParallel = false;
+};
+
+}  // namespace
+
+// Visits the nodes whose box the ray's line passes, nearest box first, and
+// skips those under which no leaf lists a triangle. Once the nearest hit so
+// far lies before a box's entry (with a margin for rounding), nothing in
+// that box can come nearer: a hit point lies inside some leaf's box, and
+// that leaf lists the triangle, as the level compiler writes every leaf.
+// The same holds for the box of what lies below a node (`contents`). The
+// answer is the same as testing every leaf the line passes. A ray that
+// runs parallel to some slab gets no such cut-off: the slab test rejects
+// boxes beside its origin on that axis that the segment may still graze, so
+// its hits may be found only through farther leaves.
 bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) const {
   *hitDistance = maxDistance;
   if (root == nullptr) return false;
   uint32_t stamp = NextQueryStamp();
-  return root->RayCast(stamp, ray, maxDistance, hitDistance);
-}
-
-bool OctreeNode::RayCast(uint32_t stamp, const Ray* ray, float maxDistance,
-                         float* hitDistance) const {
-  if (!RayHitsBox(ray, boxMin, boxMax)) return false;
-  bool hit = false;
-  if (isLeaf == 0) {
-    for (const OctreeNode* child : children) {
-      if (child != nullptr && child->RayCast(stamp, ray, maxDistance, hitDistance)) hit = true;
-    }
-    return hit;
+  const RaySlabs slabs(*ray);
+  float entry = 0.0f;
+  if (!root->LeavesHoldTriangles() || !slabs.Hits(*root, &entry)) return false;
+  // Rounding margin of the cut-off, in units of the direction's length.
+  const Vector3 size = root->boxMax - root->boxMin;
+  const float margin =
+      1e-4f * (size.x + size.y + size.z) / std::sqrt(Dot(ray->direction, ray->direction));
+  const bool cutOff = !slabs.anyParallel && std::isfinite(margin);
+  // The content boxes cut off as the nearest hit does, and so only where
+  // that does.
+  const int32_t measured = cutOff ? static_cast<int32_t>(contents.size()) : 0;
+  if (measured > 0) {
+    float inside = 0.0f;
+    if (!slabs.Hits(contents[0].min, contents[0].max, &inside)) return false;
+    if (inside > entry) entry = inside;
   }
-  for (const TriangleRef& ref : refs) {
-    LevelTriangle& triangle = gLevelTriangles[ref.triangle];
-    if (triangle.queryStamp == stamp && triangle.queryTag == ray) continue;
-    triangle.queryTag = ray;
-    triangle.queryStamp = stamp;
-    float u, v, w, t;
-    if (SegmentHitsTriangle(ray, gLevelVertices[triangle.vertex[0]],
-                            gLevelVertices[triangle.vertex[1]], gLevelVertices[triangle.vertex[2]],
-                            maxDistance, &u, &v, &w, &t)) {
-      float d = t * maxDistance;
-      if (d < *hitDistance) {
-        *hitDistance = d;
-        hit = true;
+  const float slack = std::fabs(ray->origin.x) + std::fabs(ray->origin.y) +
+                      std::fabs(ray->origin.z) + 1.0f;
+
+  struct Entry {
+    int32_t index;
+    float entry;
+  };
+  // Each level down replaces one entry with at most eight.
+  Entry stack[7 * kMaxOctreeLevels + 1];
+  int top = 0;
+  stack[top++] = Entry{0, entry};
+  bool hit = false;
+  while (top > 0) {
+    const Entry next = stack[--top];
+    if (cutOff && next.entry > *hitDistance * 1.0001f + margin) continue;
+    const OctreeNode& node = nodes[next.index];
+    if (!node.IsLeaf()) {
+      Entry children[8];
+      int count = 0;
+      for (int32_t k = 0; k < 8; ++k) {
+        int32_t child = Child(next.index, k);
+        float t = 0.0f;
+        if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
+        if (child < measured) {
+          float inside = 0.0f;
+          if (!slabs.Hits(contents[child].min, contents[child].max, &inside)) continue;
+          if (inside > t) t = inside;
+        }
+        // Kept nearest first.
+        int at = count++;
+        for (; at > 0 && children[at - 1].entry > t; --at) children[at] = children[at - 1];
+        children[at] = Entry{child, t};
+      }
+      while (count > 0) stack[top++] = children[--count];
+      continue;
+    }
+    const uint32_t end = node.firstRef + node.RefCount();
+    // The triangles a leaf lists lie scattered over the level's arrays:
+    // fetch a few ahead so that their cache misses overlap.
+    constexpr uint32_t kAhead = 6;
+    for (uint32_t r = node.firstRef; r < end && r < node.firstRef + kAhead; ++r) {
+      __builtin_prefetch(&gLevelTriangles[refs[r] & (kMaxOctreeTriangles - 1)]);
+    }
+    for (uint32_t r = node.firstRef; r < end; ++r) {
+      if (r + kAhead < end) {
+        __builtin_prefetch(&gLevelTriangles[refs[r + kAhead] & (kMaxOctreeTriangles - 1)]);
+      }
+      LevelTriangle& triangle = gLevelTriangles[refs[r] & (kMaxOctreeTriangles - 1)];
+      if (triangle.queryStamp == stamp && triangle.queryTag == ray) continue;
+      triangle.queryTag = ray;
+      triangle.queryStamp = stamp;
+      // The triangle's plane, stored with it, settles most misses before its
+      // corners are fetched: a front-face hit nearer than the nearest so far
+      // needs the origin in front of the plane and the point at that
+      // distance behind it. The margin keeps this a strict subset of what
+      // the full test rejects, rounding included; a NaN plane is not cut.
+      const Plane& plane = triangle.plane;
+      float front = Dot(plane.normal, ray->origin) - plane.distance;
+      float along = Dot(plane.normal, ray->direction) * *hitDistance;
+      float tolerance = 1e-5f * (slack + std::fabs(plane.distance) + std::fabs(along));
+      if (front < -tolerance || front + along > tolerance) continue;
+      float u, v, w, t;
+      if (SegmentHits(ray, gLevelVertices[triangle.vertex[0]], gLevelVertices[triangle.vertex[1]],
+                      gLevelVertices[triangle.vertex[2]], maxDistance, &u, &v, &w, &t)) {
+        float d = t * maxDistance;
+        if (d < *hitDistance) {
+          *hitDistance = d;
+          hit = true;
+        }
       }
     }
   }
@@ -304,33 +579,5 @@ bool RayHitsBox(const Ray* ray, const Vector3& min, const Vector3& max) {
 
 bool SegmentHitsTriangle(const Ray* ray, const Vector3& a, const Vector3& b, const Vector3& c,
                          float length, float* u, float* v, float* w, float* t) {
-  const Vector3& p = ray->origin;
-  Vector3 q = p + ray->direction * length;
-  Vector3 ab = b - a;
-  Vector3 ac = c - a;
-  Vector3 qp = p - q;
-  Vector3 n;
-  n.Cross(ab, ac);
-  float det = Dot(qp, n);
-  if (det <= 0.0f) return false;
-
-  Vector3 ap = p - a;
-  float tt = Dot(ap, n);
-  if (tt < 0.0f || tt > det) return false;
-  Vector3 e;
-  e.Cross(qp, ap);
-  float vv = Dot(ac, e);
-  if (vv < 0.0f || vv > det) return false;
-  float ww = -Dot(ab, e);
-  if (ww < 0.0f || vv + ww > det) return false;
-
-  float inverse = 1.0f / det;
-  tt *= inverse;
-  vv *= inverse;
-  ww *= inverse;
-  if (t) *t = tt;
-  if (v) *v = vv;
-  if (w) *w = ww;
-  if (u) *u = 1.0f - vv - ww;
-  return true;
+  return SegmentHits(ray, a, b, c, length, u, v, w, t);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 
 class ByteReader;
 class Entity;
+struct LevelTriangle;
 
 struct TriangleRef {
   int32_t material;
@@ -18,21 +20,29 @@ struct Ray {
   Vector3 direction;
 };
 
+// One position of the octree's complete layout: the node's box and its run
+// of triangle references in Octree::refs. Its children, parent, depth and
+// index follow from its position (see Octree), so a node needs 32 bytes.
+// A plain record: value-initialised, as the node array is, every field is
+// zero, and a whole array of them is cleared at memset speed.
 struct OctreeNode {
-  uint8_t isLeaf = 0;
-  Vector3 boxMin{0, 0, 0};
-  Vector3 boxMax{0, 0, 0};
-  OctreeNode* children[8] = {};
-  OctreeNode* parent = nullptr;
-  int32_t refCount = 0;
-  std::vector<TriangleRef> refs;
-  int32_t depth = 0;
-  int32_t index = 0;
+  Vector3 boxMin;
+  Vector3 boxMax;
+  uint32_t firstRef;
+  uint32_t bits;  // the reference count and the flags below
 
-  // Reads one node record; false with the reason in `reader` when the record
-  // is cut short or names a material or triangle the level does not have.
-  bool Read(ByteReader& reader, uint32_t triangleCount);
-  bool RayCast(uint32_t stamp, const Ray* ray, float maxDistance, float* hitDistance) const;
+  // The file's leaf flag.
+  static constexpr uint32_t kLeaf = 1u << 31;
+  // The file describes this position (it is not under a leaf).
+  static constexpr uint32_t kPresent = 1u << 30;
+  // This node, if a leaf, or some leaf below it lists a triangle.
+  static constexpr uint32_t kLeavesHoldTriangles = 1u << 29;
+  static constexpr uint32_t kMaxRefCount = kLeavesHoldTriangles - 1;
+
+  bool IsLeaf() const { return (bits & kLeaf) != 0; }
+  bool IsPresent() const { return (bits & kPresent) != 0; }
+  bool LeavesHoldTriangles() const { return (bits & kLeavesHoldTriangles) != 0; }
+  uint32_t RefCount() const { return bits & kMaxRefCount; }
 };
 
 // The deepest tree a level file may describe. A complete tree of this many
@@ -43,20 +53,26 @@ constexpr int32_t kMaxOctreeLevels = 10;
 constexpr int32_t kOctreeLevelsAlwaysAllowed = 6;
 // Bytes of a node record without its triangle references.
 constexpr uint64_t kOctreeNodeRecordSize = 29;
+// A stored reference packs the triangle index into the low 29 bits and the
+// material (0 to 5) into the top 3, so the octree indexes at most this many
+// triangles (a level file of over 6 GB).
+constexpr uint32_t kMaxOctreeTriangles = 1u << 29;
 
 // Nodes of a complete octree of `levelCount` levels: the sum of 8^l.
 uint64_t CompleteOctreeNodeCount(int32_t levelCount);
 
 // The level's spatial index of collision triangles, stored complete in the
-// level file and read as it is. `root`, the children and parents and the
-// grid all point into `nodes`.
+// level file and read as it is. `nodes` holds the complete tree of
+// `levelCount` levels: the root at position 0, child k (0 to 7) of the node
+// at position i at 8 i + k + 1; positions under a leaf stay empty. `grid`
+// names, for each depth and cell, the position of the node filed there.
 class Octree {
  public:
   Octree() = default;
   Octree(const Octree&) = delete;
   Octree& operator=(const Octree&) = delete;
-  // A moved octree keeps its node storage, so every pointer into it stays
-  // valid; the source is left empty.
+  // A moved octree keeps its node storage, so `root` stays valid; the source
+  // is left empty.
   Octree(Octree&& other) noexcept;
   Octree& operator=(Octree&& other) noexcept;
 
@@ -73,17 +89,42 @@ class Octree {
   void CollideSphere(Entity* entity) const;
   void CollideNode(const OctreeNode* node, uint32_t stamp, Entity* entity) const;
 
-  OctreeNode* root = nullptr;
+  static int32_t Child(int32_t index, int32_t k) { return 8 * index + k + 1; }
+  static int32_t Parent(int32_t index) { return (index - 1) / 8; }
+  static int32_t Depth(int32_t index);
+  // Reference r of `refs`, unpacked.
+  TriangleRef Ref(uint32_t r) const {
+    return TriangleRef{static_cast<int32_t>(refs[r] >> 29),
+                       static_cast<int32_t>(refs[r] & (kMaxOctreeTriangles - 1))};
+  }
+  // Bytes held by the nodes, references, grids and content boxes.
+  size_t MemoryBytes() const;
+
+  // Works out `contents` from the level's vertices and triangles, once the
+  // level is read; the ray query then passes by the empty space around
+  // what the upper levels hold. Without it the query is slower, not wrong.
+  void MeasureContents(const Vector3* positions, const LevelTriangle* triangles);
+
+  const OctreeNode* root = nullptr;
   int32_t levelCount = 0;
   std::vector<OctreeNode> nodes;
+  std::vector<uint32_t> refs;  // every node's run, packed as Ref unpacks them
   std::vector<int32_t> cellsPerAxis;
   std::vector<Vector3> cellSize;
-  std::vector<std::vector<OctreeNode*>> grid;
+  std::vector<std::vector<int32_t>> grid;  // node positions; -1 for none
   Vector3 offset{0, 0, 0};
+  // For the positions of the first kContentLevels levels: the box, within
+  // the node's own, of the triangles listed below it.
+  struct Box {
+    Vector3 min, max;
+  };
+  static constexpr int32_t kContentLevels = 5;
+  std::vector<Box> contents;
 
  private:
+  bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
   bool ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3& rootSize);
-  bool FileInGrid(ByteReader& reader, OctreeNode* node, const Vector3& rootSize);
+  bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, const Vector3& rootSize);
 };
 
 // The stamp of a new level query: the tick count, or one past the previous

@@ -128,9 +128,10 @@ TEST_F(Collision, ATriangleInSeveralCellsIsTestedAndCountedOnce) {
   ship.frozen = true;
   ship.position = Vector3(-1, 1, -1);  // its box spans the cells around (0, 0, 0)
   int listing = 0;
-  for (const OctreeNode* node : level.data.octree.grid[2]) {
-    if (!node->refs.empty() && BoxContains(node->boxMin - Vector3(3, 3, 3),
-                                           node->boxMax + Vector3(3, 3, 3), ship.position)) {
+  for (int32_t cell : level.data.octree.grid[2]) {
+    const OctreeNode& node = level.data.octree.nodes[cell];
+    if (node.RefCount() > 0 && BoxContains(node.boxMin - Vector3(3, 3, 3),
+                                           node.boxMax + Vector3(3, 3, 3), ship.position)) {
       ++listing;
     }
   }
@@ -210,7 +211,7 @@ TEST(EmptyCellCollision, CellsWithoutANodeAreSkipped) {
   FakeClock clock(FreshTicks());
   LoadedLevel level(source);
   ASSERT_TRUE(level.ok);
-  for (const OctreeNode* cell : level.data.octree.grid[2]) EXPECT_EQ(cell, nullptr);
+  for (int32_t cell : level.data.octree.grid[2]) EXPECT_EQ(cell, -1);
   gPolygonsTested = 42;
   RecordingEntity ship(kKindPlayerShip, 3.0f);
   ship.position = Vector3(-10, 1, -10);

@@ -76,13 +76,14 @@ TEST(LevelFile, ReadsBackEverythingTheWriterWroteWithPathNodesAtYZero) {
   for (size_t i = 0; i < source.octreeNodes.size(); ++i) {
     const OctreeNode& node = data.octree.nodes[i];
     const SourceOctreeNode& written = source.octreeNodes[i];
-    EXPECT_EQ(node.isLeaf, written.isLeaf);
+    EXPECT_EQ(node.IsLeaf(), written.isLeaf != 0);
     ExpectVectorEq(node.boxMin, written.boxMin);
     ExpectVectorEq(node.boxMax, written.boxMax);
-    ASSERT_EQ(node.refCount, static_cast<int32_t>(written.refs.size()));
+    ASSERT_EQ(node.RefCount(), written.refs.size());
     for (size_t r = 0; r < written.refs.size(); ++r) {
-      EXPECT_EQ(node.refs[r].material, written.refs[r].material);
-      EXPECT_EQ(node.refs[r].triangle, written.refs[r].triangle);
+      TriangleRef ref = data.octree.Ref(node.firstRef + static_cast<uint32_t>(r));
+      EXPECT_EQ(ref.material, written.refs[r].material);
+      EXPECT_EQ(ref.triangle, written.refs[r].triangle);
     }
   }
 

@@ -136,11 +136,11 @@ bool SkippedAsParallel(const LevelData& level, const Ray& ray, int32_t triangle,
                        const Vector3& hit) {
   bool any = false;
   for (const OctreeNode& node : level.octree.nodes) {
-    if (!node.isLeaf || !Within(hit, node.boxMin, node.boxMax, 0.01f) ||
-        std::none_of(node.refs.begin(), node.refs.end(),
-                     [&](const TriangleRef& ref) { return ref.triangle == triangle; })) {
-      continue;
+    bool lists = false;
+    for (uint32_t r = node.firstRef; r < node.firstRef + node.RefCount(); ++r) {
+      lists = lists || level.octree.Ref(r).triangle == triangle;
     }
+    if (!node.IsLeaf() || !Within(hit, node.boxMin, node.boxMax, 0.01f) || !lists) continue;
     any = true;
     bool parallelOutside = false;
     for (int axis = 0; axis < 3; ++axis) {

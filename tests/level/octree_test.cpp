@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "tests/level/level_test_support.h"
@@ -24,12 +25,11 @@ TEST(Octree, OneLevelIsTheRootAloneAsALeaf) {
   const Octree& octree = level.data.octree;
   ASSERT_EQ(octree.nodes.size(), 1u);
   EXPECT_EQ(octree.root, &octree.nodes[0]);
-  EXPECT_NE(octree.root->isLeaf, 0);
+  EXPECT_TRUE(octree.root->IsLeaf());
   ASSERT_EQ(octree.grid.size(), 1u);
-  EXPECT_EQ(octree.grid[0], std::vector<OctreeNode*>{octree.root});
+  EXPECT_EQ(octree.grid[0], std::vector<int32_t>{0});
   EXPECT_EQ(octree.cellsPerAxis, std::vector<int32_t>{1});
   EXPECT_EQ(octree.cellSize[0].y, 96.0f);
-  for (OctreeNode* child : octree.root->children) EXPECT_EQ(child, nullptr);
 }
 
 TEST(Octree, ThreeLevelsFillSeventyThreePositionsEachFiledInItsGridCell) {
@@ -37,17 +37,14 @@ TEST(Octree, ThreeLevelsFillSeventyThreePositionsEachFiledInItsGridCell) {
   const Octree& octree = level.data.octree;
   ASSERT_EQ(octree.nodes.size(), 73u);
   EXPECT_EQ(octree.cellsPerAxis, (std::vector<int32_t>{1, 2, 4}));
-  EXPECT_EQ(octree.root->parent, nullptr);
   for (int32_t i = 0; i < 73; ++i) {
     const OctreeNode& node = octree.nodes[i];
-    EXPECT_EQ(node.index, i);
     int32_t depth = i == 0 ? 0 : (i < 9 ? 1 : 2);
-    EXPECT_EQ(node.depth, depth) << i;
-    EXPECT_EQ(node.isLeaf != 0, depth == 2) << i;
+    EXPECT_EQ(Octree::Depth(i), depth) << i;
+    EXPECT_TRUE(node.IsPresent()) << i;
+    EXPECT_EQ(node.IsLeaf(), depth == 2) << i;
     if (i > 0) {
-      ASSERT_NE(node.parent, nullptr);
-      EXPECT_EQ(node.parent->children[(i - 1) % 8], &node);
-      EXPECT_EQ(node.parent->index, (i - 1) / 8);
+      EXPECT_EQ(Octree::Child(Octree::Parent(i), (i - 1) % 8), i);
     }
   }
   for (int32_t l = 0; l < 3; ++l) {
@@ -56,9 +53,9 @@ TEST(Octree, ThreeLevelsFillSeventyThreePositionsEachFiledInItsGridCell) {
     EXPECT_EQ(octree.cellSize[l].x, s);
     ASSERT_EQ(octree.grid[l].size(), static_cast<size_t>(n * n * n));
     for (int32_t cell = 0; cell < n * n * n; ++cell) {
-      const OctreeNode* node = octree.grid[l][cell];
-      ASSERT_NE(node, nullptr);
-      EXPECT_EQ(node->depth, l);
+      ASSERT_GE(octree.grid[l][cell], 0);
+      EXPECT_EQ(Octree::Depth(octree.grid[l][cell]), l);
+      const OctreeNode* node = &octree.nodes[octree.grid[l][cell]];
       Vector3 c = (node->boxMin + node->boxMax) * 0.5f + octree.offset;
       int32_t x = static_cast<int32_t>(c.x / s), y = static_cast<int32_t>(c.y / s),
               z = static_cast<int32_t>(c.z / s);
@@ -74,9 +71,9 @@ TEST(Octree, OffsetLiftsANegativeMinimumToZero) {
   EXPECT_EQ(a.offset.y, 50.0f);
   EXPECT_EQ(a.offset.z, 100.0f);
   // The depth-1 node from (-100, -50, -100) to (0, 0, 0) is in cell 0.
-  ASSERT_NE(a.grid[1][0], nullptr);
-  EXPECT_EQ(a.grid[1][0]->boxMin.y, -50.0f);
-  EXPECT_EQ(a.grid[1][0]->boxMax.x, 0.0f);
+  ASSERT_GE(a.grid[1][0], 0);
+  EXPECT_EQ(a.nodes[a.grid[1][0]].boxMin.y, -50.0f);
+  EXPECT_EQ(a.nodes[a.grid[1][0]].boxMax.x, 0.0f);
   EXPECT_EQ(a.cellSize[1].y, 50.0f);
 
   LoadedLevel positive(SoupLevel({{Vector3(1, 1, 1), Vector3(1, 1, 2), Vector3(2, 1, 1)}}, 2,
@@ -85,21 +82,64 @@ TEST(Octree, OffsetLiftsANegativeMinimumToZero) {
   EXPECT_EQ(positive.data.octree.offset.y, 0.0f);
 }
 
-TEST(Octree, MovingKeepsEveryPointerIntoTheNodes) {
+TEST(Octree, MovingKeepsTheRootPointingIntoTheNodes) {
   LoadedLevel level(Floor(3));
   Octree& source = level.data.octree;
   const OctreeNode* firstNode = source.nodes.data();
   Octree moved(std::move(source));
   EXPECT_EQ(moved.root, firstNode);
-  EXPECT_EQ(moved.grid[2][5]->parent->children[0]->parent, moved.grid[2][5]->parent);
+  EXPECT_EQ(moved.nodes.data(), firstNode);
   EXPECT_EQ(source.root, nullptr);
   EXPECT_TRUE(source.grid.empty());
+  EXPECT_TRUE(source.refs.empty());
 
   Octree assigned;
   assigned = std::move(moved);
   EXPECT_EQ(assigned.root, firstNode);
-  EXPECT_EQ(assigned.nodes[9].parent, &assigned.nodes[1]);
+  EXPECT_FALSE(assigned.refs.empty());
   EXPECT_EQ(moved.root, nullptr);
+}
+
+// A tree whose depth-1 nodes are all leaves but node 1: the file holds node
+// 1's children only, which land at positions 9 to 16; the positions under
+// the other leaves stay empty, and queries reach the floor through node 1.
+TEST(Octree, OnlyTheChildrenOfInteriorNodesAreInTheFile) {
+  // The floor at y = 0 lies inside node 1's box, not on its face.
+  LevelSource source = Floor(3, Vector3(-64, -16, -64), Vector3(64, 112, 64));
+  for (int32_t i = 2; i <= 8; ++i) source.octreeNodes[i].isLeaf = 1;
+  source.octreeNodes.erase(source.octreeNodes.begin() + 17, source.octreeNodes.end());
+  FakeClock clock(FreshTicks());
+  LoadedLevel level(source);
+  ASSERT_TRUE(level.ok) << level.error;
+  const Octree& octree = level.data.octree;
+  for (int32_t i = 0; i < 73; ++i) {
+    const OctreeNode& node = octree.nodes[i];
+    EXPECT_EQ(node.IsPresent(), i <= 16) << i;
+    if (i > 16) continue;
+    const SourceOctreeNode& written = source.octreeNodes[i];
+    EXPECT_EQ(node.IsLeaf(), written.isLeaf != 0) << i;
+    EXPECT_EQ(node.boxMin.x, written.boxMin.x) << i;
+    EXPECT_EQ(node.boxMax.z, written.boxMax.z) << i;
+    ASSERT_EQ(node.RefCount(), written.refs.size()) << i;
+    for (size_t r = 0; r < written.refs.size(); ++r) {
+      EXPECT_EQ(octree.Ref(node.firstRef + r).triangle, written.refs[r].triangle);
+    }
+  }
+  EXPECT_EQ(std::count_if(octree.grid[2].begin(), octree.grid[2].end(),
+                          [](int32_t cell) { return cell >= 0; }),
+            8);
+  // A point under node 1, whose box is the first octant.
+  const OctreeNode& one = octree.nodes[1];
+  Vector3 inside = (one.boxMin + one.boxMax) * 0.5f;
+  ASSERT_LT(one.boxMin.y, 0.0f);
+  ASSERT_GT(one.boxMax.y, 0.0f);
+  Ray down{Vector3(inside.x, 10, inside.z), Vector3(0, -1, 0)};
+  Ray slanted{Vector3(inside.x, 10, inside.z), Vector3(0.3f, -1, 0.2f)};
+  float hit = 0.0f;
+  EXPECT_TRUE(octree.RayCast(&down, 100.0f, &hit));
+  EXPECT_FLOAT_EQ(hit, 10.0f);
+  EXPECT_TRUE(octree.RayCast(&slanted, 100.0f, &hit));
+  EXPECT_FLOAT_EQ(hit, 10.0f);
 }
 
 TEST(RayHitsBox, SlabsAndDirection) {
@@ -150,7 +190,9 @@ TEST_F(RayCast, ATriangleInTwoLeavesIsTestedOncePerQuery) {
   clock.Set(stamp);
   int listed = 0;
   for (const OctreeNode& node : level.data.octree.nodes) {
-    if (node.isLeaf && !node.refs.empty() && RayHitsBox(&ray, node.boxMin, node.boxMax)) ++listed;
+    if (node.IsLeaf() && node.RefCount() > 0 && RayHitsBox(&ray, node.boxMin, node.boxMax)) {
+      ++listed;
+    }
   }
   ASSERT_GE(listed, 2);
   level.data.triangles[0].queryTag = &ray;

@@ -1,4 +1,7 @@
 #pragma once
+#include <vector>
+
+#include "assets/byte_reader.h"
 #include "level/level_data.h"
 #include "world/world.h"
 
@@ -20,19 +23,21 @@ inline void BuildCornerLevel(World& world) {
   gLevelTriangles = world.triangles.data();
   gLevelMaterials = nullptr;
 
-  Octree& octree = world.octree;
-  octree.nodes.resize(1);
-  OctreeNode& root = octree.nodes[0];
-  octree.root = &root;
-  root.isLeaf = 1;
-  root.boxMin = Vector3(-100, -100, -100);
-  root.boxMax = Vector3(100, 100, 100);
-  root.refs = {{0, 0}, {0, 1}};
-  root.refCount = 2;
-  octree.levelCount = 1;
-  octree.cellsPerAxis = {1};
-  octree.cellSize = {Vector3(200, 200, 200)};
-  octree.grid = {{octree.root}};
+  // The octree section of a level file: one level, the root a leaf
+  // listing both triangles.
+  std::vector<uint8_t> section;
+  auto put = [&section](const void* p, size_t n) {
+    section.insert(section.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+  };
+  const int32_t levels = 1, refs[5] = {2, 0, 0, 0, 1};
+  const uint8_t leaf = 1;
+  const float box[6] = {-100, -100, -100, 100, 100, 100};
+  put(&levels, 4);
+  put(&leaf, 1);
+  put(box, sizeof box);
+  put(refs, sizeof refs);
+  ByteReader reader(section);
+  world.octree.Read(reader, 2);
 }
 
 inline void ForgetLevel() {
