@@ -30,23 +30,17 @@ std::string TextureState(const std::filesystem::path& file) {
 
 void PrintOctree(const Octree& octree) {
   size_t nodes = 0, leaves = 0, filled = 0, refs = 0, most = 0, leafRefs = 0;
-  std::vector<const OctreeNode*> stack;
-  if (octree.root) stack.push_back(octree.root);
-  while (!stack.empty()) {
-    const OctreeNode* node = stack.back();
-    stack.pop_back();
+  // Nodes sit in complete-tree order; a position below a leaf stays absent.
+  for (const OctreeNode& node : octree.nodes) {
+    if (!node.IsPresent()) continue;
     ++nodes;
-    refs += node->refs.size();
-    if (node->isLeaf) {
-      ++leaves;
-      leafRefs += node->refs.size();
-      if (!node->refs.empty()) ++filled;
-      most = std::max(most, node->refs.size());
-      continue;
-    }
-    for (const OctreeNode* child : node->children) {
-      if (child) stack.push_back(child);
-    }
+    const size_t count = node.RefCount();
+    refs += count;
+    if (!node.IsLeaf()) continue;
+    ++leaves;
+    leafRefs += count;
+    if (count > 0) ++filled;
+    most = std::max(most, count);
   }
   std::printf("octree: %d levels, %zu nodes, %zu leaves (%zu holding triangles)\n",
               octree.levelCount, nodes, leaves, filled);
