@@ -17,8 +17,8 @@ class ByteReader;
 //   0x02 tick: varint, added to the previous tick (wrapping at 2^32)
 //   0x80-0xFF tick: the previous tick plus (code - 0x80)
 //   0x03 poll that found no event;  0x04 poll: u8 event type, its fields
-//   0x05 key state read: varint count, then count x (u16 key, u8 value) of
-//        the keys that changed since the last read;  0x08 the same, unchanged
+//   0x05 key state, after each poll and each read of it: varint count, then
+//        count x (u16 key, u8 value) of the keys that changed;  0x08 unchanged
 //   0x06 pointer read: u8 buttons, zigzag varints x and y;  0x07 unchanged
 //   0x0F end: u32 number of frame records; nothing may follow it.
 constexpr char kDemoMagic[8] = {'D', 'R', 'I', 'F', 'T', 'D', 'E', 'M'};
@@ -58,7 +58,7 @@ struct Demo {
   std::vector<uint32_t> ticks;  // the values, not the steps between them
   std::vector<DemoPoll> polls;
   std::vector<DemoKeyChange> keyChanges;
-  std::vector<uint32_t> keyReadEnds;  // per key read: end of its changes in keyChanges
+  std::vector<uint32_t> keyReadEnds;  // per key state record: end of its changes
   std::vector<DemoPointer> pointers;
   // Frame 0 holds what was read before the first frame (start-up); the
   // recorded frames follow.

@@ -102,14 +102,19 @@ int DemoPlayer::PollEvent(SDL_Event* event) {
   if (!Next(&DemoFrameStart::poll, demo_.polls.size(), poll_, "events")) return 0;
   const DemoPoll& poll = demo_.polls[poll_++];
   if (poll.hasEvent && event) *event = poll.event;
+  SyncKeys();
   return poll.hasEvent ? 1 : 0;
 }
 
 const uint8_t* DemoPlayer::KeyState() {
+  SyncKeys();
+  return keys_.data();
+}
+
+void DemoPlayer::SyncKeys() {
   if (Next(&DemoFrameStart::keyRead, demo_.keyReadEnds.size(), keyRead_, "the keys")) {
     ApplyKeyRead();
   }
-  return keys_.data();
 }
 
 void DemoPlayer::ApplyKeyRead() {

@@ -43,6 +43,7 @@ class DemoPlayer : public platform::InputSource {
   uint32_t End(uint32_t DemoFrameStart::*field, size_t listSize) const;
   bool Next(uint32_t DemoFrameStart::*field, size_t listSize, uint32_t& cursor,
             const char* what);
+  void SyncKeys();
   void ApplyKeyRead();
   void OutOfStep(const std::string& why);
   void WaitForWallClock(uint32_t tick);

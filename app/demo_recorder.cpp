@@ -39,10 +39,16 @@ void DemoRecorder::RecordSpin(uint32_t until) {
 int DemoRecorder::PollEvent(SDL_Event* event) {
   int got = input_->PollEvent(event);
   writer_.Poll(got ? event : nullptr);
+  SyncKeys();  // the poll may have changed the key array
   return got;
 }
 
 const uint8_t* DemoRecorder::KeyState() {
+  SyncKeys();
+  return keys_.data();
+}
+
+void DemoRecorder::SyncKeys() {
   const uint8_t* live = input_->KeyState();
   changes_.clear();
   for (int key = 0; key < kDemoKeyCount; ++key) {
@@ -52,7 +58,6 @@ const uint8_t* DemoRecorder::KeyState() {
     }
   }
   writer_.KeyRead(changes_);
-  return keys_.data();
 }
 
 uint8_t DemoRecorder::MouseState(int* x, int* y) {

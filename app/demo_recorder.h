@@ -8,8 +8,9 @@
 
 // Records a demo: while alive it stands between the game and the input and
 // clock sources that were installed when it was made, passing on what they
-// give and writing it down. The game sees the key array change only when it
-// reads the key state, so a replay can show it the same array at every read.
+// give and writing it down. The game gets a copy of the key array that
+// changes only where SDL's own can (when events are polled, or the state is
+// read), so a replay can show it the same array at every moment.
 class DemoRecorder : public platform::InputSource {
  public:
   DemoRecorder(uint32_t randomState, int screenWidth, int screenHeight);
@@ -30,6 +31,7 @@ class DemoRecorder : public platform::InputSource {
  private:
   static uint32_t RecordTicks();
   static void RecordSpin(uint32_t until);
+  void SyncKeys();
 
   DemoWriter writer_;
   platform::InputSource* input_;
