@@ -98,7 +98,10 @@ bool DemoSession::BeginFrame() {
   // to close the window still ends the replay.
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
-    if (event.type == SDL_QUIT) frameStarted_ = false;
+    if (event.type == SDL_QUIT) {
+      closed_ = true;
+      frameStarted_ = false;
+    }
   }
   if (frameStarted_ && player_->BeginFrame()) return true;
   frameStarted_ = false;  // no frame runs: nothing more to time
@@ -122,6 +125,7 @@ bool DemoSession::Finish(const Game& game) {
     std::printf("world state hash: %016" PRIx64 "\n", hash);
     return true;
   }
+  if (!closed_) player_->CheckFinished();
   bool inStep = player_->InStep();
   if (!inStep) {
     std::fprintf(stderr, "driftwing: the replay of %s left the recorded path at %s\n",

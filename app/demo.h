@@ -45,6 +45,7 @@ class DemoSession {
   std::vector<double> frameSeconds_;
   std::chrono::steady_clock::time_point frameStart_;
   bool frameStarted_ = false;
+  bool closed_ = false;  // the window was closed during a replay
 };
 
 // The loop's hook: true unless a demo being replayed has run out.

@@ -62,6 +62,13 @@ bool DemoPlayer::BeginFrame() {
   return true;
 }
 
+void DemoPlayer::CheckFinished() {
+  if (frame_ < demo_.FrameCount()) {
+    OutOfStep("the game stopped, " + std::to_string(demo_.FrameCount() - frame_) +
+              " recorded frames before the end");
+  }
+}
+
 uint32_t DemoPlayer::ReplayTicks() {
   DemoPlayer& p = *active_;
   if (p.Next(&DemoFrameStart::tick, p.demo_.ticks.size(), p.tick_, "the clock")) {

@@ -23,6 +23,8 @@ class DemoPlayer : public platform::InputSource {
 
   // Moves on to the next recorded frame; false when none is left.
   bool BeginFrame();
+  // Notes a game that stopped before the recorded frames ran out.
+  void CheckFinished();
   // Waits follow the recorded times on the wall clock, for watching.
   void SetRealTime(bool realTime) { realTime_ = realTime; }
 
