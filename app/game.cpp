@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/demo.h"
 #include "app/fonts.h"
 #include "app/video.h"
 #include "platform/clock.h"
@@ -14,16 +15,25 @@ Game::Game() {}
 
 bool Game::Run() {
   if (!Startup()) return false;
+  StartLoop();
+  while (LoopPass()) {
+  }
+  DeleteFont(hudFont);
+  return true;
+}
+
+void Game::StartLoop() {
   lastFrameTicks = platform::Ticks();
   fps = 0.0f;
   lastFpsTicks = platform::Ticks();
   state = kStateMenu;
-  while (!quit) {
-    uint32_t now = platform::Ticks();
-    RunFrame(BeginFrame(now));
-    platform::SpinUntil(now + 1);
-  }
-  DeleteFont(hudFont);
+}
+
+bool Game::LoopPass() {
+  if (quit || !DemoFrameBegins()) return false;
+  uint32_t now = platform::Ticks();
+  RunFrame(BeginFrame(now));
+  platform::SpinUntil(now + 1);
   return true;
 }
 

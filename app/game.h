@@ -37,6 +37,11 @@ class Game {
   bool Run();
 
   bool Startup();
+  // The frame loop of Run, after start-up: the clock read as the loop begins,
+  // then one pass per frame, false once the player has quit (or a replayed
+  // demo has run out).
+  void StartLoop();
+  bool LoopPass();
   void ShowLoadingScreen();
   bool LoadAssets();
   bool LoadSounds();

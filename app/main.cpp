@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/data_dir.h"
+#include "app/demo.h"
 #include "app/game.h"
 #include "app/options.h"
 #include "app/video.h"
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
   // Data paths stay relative to the working directory; it may move to the
   // installed data or to the folder --data names.
   if (!EnterDataDir(gOptions)) return 1;
+  // A demo that cannot be read or written is refused before any window opens.
+  DemoSession demo;
+  if (!demo.Open(gOptions.recordPath, gOptions.playPath, gOptions.timedemoPath)) return 1;
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == -1) {
     std::fprintf(stderr, "driftwing: start-up failed: cannot start SDL: %s\n", SDL_GetError());
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == 0) {
@@ -39,8 +43,10 @@ int main(int argc, char** argv) {
   }
   bool cleanQuit;
   {
+    demo.Start();
     Game game;
     cleanQuit = game.Run();
+    if (cleanQuit && !demo.Finish(game)) cleanQuit = false;
   }
   SDL_Quit();
   return cleanQuit ? 0 : 1;

@@ -19,6 +19,7 @@ void InputSource::WarpMouse(int x, int y) {
 }
 
 void SetInputSource(InputSource* source) { gInputSource = source ? source : &gSdlInput; }
+InputSource* CurrentInputSource() { return gInputSource; }
 
 int PollEvent(SDL_Event* event) { return gInputSource->PollEvent(event); }
 const uint8_t* KeyState() { return gInputSource->KeyState(); }

@@ -17,6 +17,7 @@ class InputSource {
 
 // Passing nullptr restores SDL as the source.
 void SetInputSource(InputSource* source);
+InputSource* CurrentInputSource();
 
 int PollEvent(SDL_Event* event);
 const uint8_t* KeyState();

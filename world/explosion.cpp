@@ -31,6 +31,9 @@ void SetParticleRandomSource(ParticleRandomSource source) {
   gRandom = source ? source : &DefaultRandom;
 }
 
+uint32_t ParticleRandomState() { return gRandomState; }
+void SetParticleRandomState(uint32_t state) { gRandomState = state; }
+
 Effect::Effect(int32_t kind_) : Entity(kind_) {
   for (Particle& p : particles) {
     p = Particle{{0.0f, 0.0f, 0.0f, 1.0f}, {0, 0, 0}, {0, 0, 0}};

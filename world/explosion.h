@@ -51,3 +51,8 @@ class Explosion : public Effect {
 // their own sequence. Passing nullptr restores the default.
 using ParticleRandomSource = uint32_t (*)();
 void SetParticleRandomSource(ParticleRandomSource source);
+
+// The default generator's state: a demo keeps it, so that a replay scatters
+// the particles as the recording did, whatever ran before it in the process.
+uint32_t ParticleRandomState();
+void SetParticleRandomState(uint32_t state);

@@ -1,0 +1,385 @@
+#include "app/demo_file.h"
+
+#include <cstring>
+
+#include "assets/byte_reader.h"
+
+namespace {
+
+enum DemoCode : uint8_t {
+  kCodeFrame = 0x01,
+  kCodeTick = 0x02,
+  kCodeNoEvent = 0x03,
+  kCodeEvent = 0x04,
+  kCodeKeys = 0x05,
+  kCodePointer = 0x06,
+  kCodePointerSame = 0x07,
+  kCodeKeysSame = 0x08,
+  kCodeEnd = 0x0F,
+  kCodeShortTick = 0x80,  // 0x80-0xFF: a step of 0 to 127 ms
+};
+
+constexpr size_t kHeaderSize = sizeof kDemoMagic + 2 + 2 + 4 + 2 + 2;
+
+uint32_t ZigZag(int32_t v) {
+  return (static_cast<uint32_t>(v) << 1) ^ static_cast<uint32_t>(v < 0 ? -1 : 0);
+}
+
+int32_t UnZigZag(uint32_t v) {
+  return static_cast<int32_t>((v >> 1) ^ (0u - (v & 1u)));
+}
+
+uint32_t ReadVarint(ByteReader& reader) {
+  uint32_t value = 0;
+  for (int shift = 0; shift < 35; shift += 7) {
+    uint8_t b = reader.U8();
+    if (reader.Failed()) return 0;
+    if (shift == 28 && (b & 0xF0) != 0) break;  // more than 32 bits
+    value |= static_cast<uint32_t>(b & 0x7F) << shift;
+    if ((b & 0x80) == 0) return value;
+  }
+  reader.Fail("a number in a demo record runs past 32 bits");
+  return 0;
+}
+
+std::string Hex(unsigned v) {
+  static const char kDigits[] = "0123456789abcdef";
+  return std::string("0x") + kDigits[(v >> 4) & 15] + kDigits[v & 15];
+}
+
+bool ReadEvent(ByteReader& reader, SDL_Event& e) {
+  e = SDL_Event{};
+  uint8_t type = reader.U8();
+  if (reader.Failed()) return false;
+  if (type == SDL_NOEVENT || type >= SDL_NUMEVENTS) {
+    reader.Fail("unknown event type " + std::to_string(type));
+    return false;
+  }
+  e.type = type;
+  switch (type) {
+    case SDL_ACTIVEEVENT:
+      e.active.gain = reader.U8();
+      e.active.state = reader.U8();
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      e.key.which = reader.U8();
+      e.key.state = reader.U8();
+      e.key.keysym.scancode = reader.U8();
+      uint16_t sym = reader.U16();
+      uint16_t mod = reader.U16();
+      e.key.keysym.unicode = reader.U16();
+      if (!reader.Failed() && sym >= kDemoKeyCount) {
+        reader.Fail("key event for key " + std::to_string(sym) + ", past the last key");
+        return false;
+      }
+      e.key.keysym.sym = static_cast<SDLKey>(sym);
+      e.key.keysym.mod = static_cast<SDLMod>(mod);
+      break;
+    }
+    case SDL_MOUSEMOTION:
+      e.motion.which = reader.U8();
+      e.motion.state = reader.U8();
+      e.motion.x = reader.U16();
+      e.motion.y = reader.U16();
+      e.motion.xrel = reader.I16();
+      e.motion.yrel = reader.I16();
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      e.button.which = reader.U8();
+      e.button.button = reader.U8();
+      e.button.state = reader.U8();
+      e.button.x = reader.U16();
+      e.button.y = reader.U16();
+      break;
+    case SDL_VIDEORESIZE:
+      e.resize.w = reader.I32();
+      e.resize.h = reader.I32();
+      if (!reader.Failed() && (e.resize.w < 0 || e.resize.w > kDemoMaxPointer ||
+                               e.resize.h < 0 || e.resize.h > kDemoMaxPointer)) {
+        reader.Fail("window resized to an impossible size");
+        return false;
+      }
+      break;
+    default:
+      break;  // the game reads nothing but the type of the others
+  }
+  return !reader.Failed();
+}
+
+}  // namespace
+
+DemoWriter::DemoWriter(uint32_t randomState, int screenWidth, int screenHeight) {
+  bytes_.assign(kDemoMagic, kDemoMagic + sizeof kDemoMagic);
+  U16(kDemoVersion);
+  U16(0);
+  U32(randomState);
+  U16(static_cast<uint16_t>(screenWidth));
+  U16(static_cast<uint16_t>(screenHeight));
+}
+
+void DemoWriter::U16(uint16_t v) {
+  U8(static_cast<uint8_t>(v));
+  U8(static_cast<uint8_t>(v >> 8));
+}
+
+void DemoWriter::U32(uint32_t v) {
+  U16(static_cast<uint16_t>(v));
+  U16(static_cast<uint16_t>(v >> 16));
+}
+
+void DemoWriter::Varint(uint32_t v) {
+  while (v >= 0x80) {
+    U8(static_cast<uint8_t>(v | 0x80));
+    v >>= 7;
+  }
+  U8(static_cast<uint8_t>(v));
+}
+
+void DemoWriter::Frame() {
+  if (ended_) return;
+  U8(kCodeFrame);
+  ++frameCount_;
+}
+
+void DemoWriter::Tick(uint32_t value) {
+  if (ended_) return;
+  uint32_t step = value - lastTick_;
+  lastTick_ = value;
+  if (step < 0x80) {
+    U8(static_cast<uint8_t>(kCodeShortTick | step));
+  } else {
+    U8(kCodeTick);
+    Varint(step);
+  }
+}
+
+void DemoWriter::Poll(const SDL_Event* event) {
+  if (ended_) return;
+  if (!event) {
+    U8(kCodeNoEvent);
+    return;
+  }
+  const SDL_Event& e = *event;
+  U8(kCodeEvent);
+  U8(e.type);
+  switch (e.type) {
+    case SDL_ACTIVEEVENT:
+      U8(e.active.gain);
+      U8(e.active.state);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      U8(e.key.which);
+      U8(e.key.state);
+      U8(e.key.keysym.scancode);
+      U16(static_cast<uint16_t>(e.key.keysym.sym));
+      U16(static_cast<uint16_t>(e.key.keysym.mod));
+      U16(e.key.keysym.unicode);
+      break;
+    case SDL_MOUSEMOTION:
+      U8(e.motion.which);
+      U8(e.motion.state);
+      U16(e.motion.x);
+      U16(e.motion.y);
+      U16(static_cast<uint16_t>(e.motion.xrel));
+      U16(static_cast<uint16_t>(e.motion.yrel));
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      U8(e.button.which);
+      U8(e.button.button);
+      U8(e.button.state);
+      U16(e.button.x);
+      U16(e.button.y);
+      break;
+    case SDL_VIDEORESIZE:
+      U32(static_cast<uint32_t>(e.resize.w));
+      U32(static_cast<uint32_t>(e.resize.h));
+      break;
+    default:
+      break;
+  }
+}
+
+void DemoWriter::KeyRead(const std::vector<DemoKeyChange>& changes) {
+  if (ended_) return;
+  if (changes.empty()) {
+    U8(kCodeKeysSame);
+    return;
+  }
+  U8(kCodeKeys);
+  Varint(static_cast<uint32_t>(changes.size()));
+  for (const DemoKeyChange& change : changes) {
+    U16(change.key);
+    U8(change.value);
+  }
+}
+
+void DemoWriter::Pointer(const DemoPointer& p) {
+  if (ended_) return;
+  if (pointerSeen_ && p.buttons == lastPointer_.buttons && p.x == lastPointer_.x &&
+      p.y == lastPointer_.y) {
+    U8(kCodePointerSame);
+    return;
+  }
+  pointerSeen_ = true;
+  lastPointer_ = p;
+  U8(kCodePointer);
+  U8(p.buttons);
+  Varint(ZigZag(p.x));
+  Varint(ZigZag(p.y));
+}
+
+void DemoWriter::End() {
+  if (ended_) return;
+  U8(kCodeEnd);
+  U32(frameCount_);
+  ended_ = true;
+}
+
+bool ReadDemo(ByteReader& reader, Demo& demo) {
+  demo = Demo{};
+  if (reader.Size() < kHeaderSize) {
+    reader.Fail("too short for a demo (" + std::to_string(reader.Size()) + " bytes)");
+    return false;
+  }
+  char magic[sizeof kDemoMagic];
+  reader.Bytes(magic, sizeof magic);
+  if (std::memcmp(magic, kDemoMagic, sizeof magic) != 0) {
+    reader.Fail("not a Driftwing demo (it does not begin with \"DRIFTDEM\")");
+    return false;
+  }
+  uint16_t version = reader.U16();
+  if (version != kDemoVersion) {
+    reader.Fail("demo version " + std::to_string(version) + ", this game plays version " +
+                std::to_string(kDemoVersion));
+    return false;
+  }
+  if (reader.U16() != 0) {
+    reader.Fail("unknown demo flags");
+    return false;
+  }
+  demo.randomState = reader.U32();
+  demo.screenWidth = reader.U16();
+  demo.screenHeight = reader.U16();
+
+  // Frame 0: what start-up read. Every record is at least one byte, so the
+  // lists below never grow past the size of the file.
+  demo.frames.push_back(DemoFrameStart{});
+  uint32_t tick = 0;
+  DemoPointer pointer;
+  bool pointerSeen = false;
+  for (;;) {
+    size_t at = reader.Position();
+    if (reader.Remaining() == 0) {
+      reader.Fail("the demo ends without its end mark (cut short?)");
+      return false;
+    }
+    uint8_t code = reader.U8();
+    if (code >= kCodeShortTick) {
+      tick += code - kCodeShortTick;
+      demo.ticks.push_back(tick);
+      continue;
+    }
+    switch (code) {
+      case kCodeFrame:
+        demo.frames.push_back(
+            DemoFrameStart{static_cast<uint32_t>(demo.ticks.size()),
+                           static_cast<uint32_t>(demo.polls.size()),
+                           static_cast<uint32_t>(demo.keyReadEnds.size()),
+                           static_cast<uint32_t>(demo.pointers.size())});
+        break;
+      case kCodeTick:
+        tick += ReadVarint(reader);
+        demo.ticks.push_back(tick);
+        break;
+      case kCodeNoEvent:
+        demo.polls.push_back(DemoPoll{});
+        break;
+      case kCodeEvent: {
+        DemoPoll poll;
+        poll.hasEvent = true;
+        if (!ReadEvent(reader, poll.event)) break;
+        demo.polls.push_back(poll);
+        break;
+      }
+      case kCodeKeys: {
+        uint32_t count = ReadVarint(reader);
+        if (reader.Failed()) break;
+        if (count == 0 || count > kDemoKeyCount) {
+          reader.Fail("a key state read changes " + std::to_string(count) + " keys");
+          break;
+        }
+        if (!reader.Expect(count, 3, "key changes")) break;
+        for (uint32_t i = 0; i < count; ++i) {
+          DemoKeyChange change{reader.U16(), reader.U8()};
+          if (change.key >= kDemoKeyCount) {
+            reader.Fail("key " + std::to_string(change.key) + " is past the last key");
+            break;
+          }
+          demo.keyChanges.push_back(change);
+        }
+        demo.keyReadEnds.push_back(static_cast<uint32_t>(demo.keyChanges.size()));
+        break;
+      }
+      case kCodeKeysSame:
+        demo.keyReadEnds.push_back(static_cast<uint32_t>(demo.keyChanges.size()));
+        break;
+      case kCodePointer:
+        pointer.buttons = reader.U8();
+        pointer.x = UnZigZag(ReadVarint(reader));
+        pointer.y = UnZigZag(ReadVarint(reader));
+        if (!reader.Failed() && (pointer.x < -kDemoMaxPointer || pointer.x > kDemoMaxPointer ||
+                                 pointer.y < -kDemoMaxPointer || pointer.y > kDemoMaxPointer)) {
+          reader.Fail("pointer position " + std::to_string(pointer.x) + ", " +
+                      std::to_string(pointer.y) + " is far outside any window");
+          break;
+        }
+        pointerSeen = true;
+        demo.pointers.push_back(pointer);
+        break;
+      case kCodePointerSame:
+        if (!pointerSeen) {
+          reader.Fail("an unchanged pointer read before any pointer read");
+          break;
+        }
+        demo.pointers.push_back(pointer);
+        break;
+      case kCodeEnd: {
+        uint32_t frameCount = reader.U32();
+        if (reader.Failed()) break;
+        if (frameCount != demo.FrameCount()) {
+          reader.Fail("the end mark counts " + std::to_string(frameCount) + " frames, the demo has " +
+                      std::to_string(demo.FrameCount()));
+          return false;
+        }
+        if (reader.Remaining() != 0) {
+          reader.Fail(std::to_string(reader.Remaining()) + " bytes after the end mark");
+          return false;
+        }
+        if (demo.FrameCount() == 0) {
+          reader.Fail("the demo has no frames");
+          return false;
+        }
+        return true;
+      }
+      default:
+        reader.Fail("unknown record " + Hex(code) + " at byte " + std::to_string(at));
+        return false;
+    }
+    if (reader.Failed()) return false;
+  }
+}
+
+bool LoadDemo(const char* path, Demo& demo, std::string& error) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, error)) return false;
+  ByteReader reader(bytes);
+  if (!ReadDemo(reader, demo)) {
+    error = reader.Error();
+    return false;
+  }
+  return true;
+}
