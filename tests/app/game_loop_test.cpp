@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/options.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/scripted_input.h"
@@ -179,6 +180,25 @@ TEST_F(GameWithLevel, EnteringPlayRecentresThePointer) {
     EXPECT_FLOAT_EQ(game.camera.pitch, pitch) << action;
     game.state = kStateMenu;  // as Escape leaves play
   }
+}
+
+// In a window play keeps the pointer in (mouse-look needs it) and the menu
+// lets it go.
+TEST_F(GameWithLevel, PlayInAWindowGrabsThePointerAndTheMenuFreesIt) {
+  FakeClock clock(5000, 1);
+  ScriptedInput input;
+  Game game;
+  gWorld = &game.world;
+  gCamera = &game.camera;
+  gOptions.window = true;
+  game.state = kStateMenu;
+  game.ApplyMenuAction(kActionPlay);
+  EXPECT_EQ(SDL_WM_GrabInput(SDL_GRAB_QUERY), SDL_GRAB_ON);
+  input.Hold(SDLK_ESCAPE);
+  game.RunFrame(0.02f);
+  EXPECT_EQ(game.state, kStateMenu);
+  EXPECT_EQ(SDL_WM_GrabInput(SDL_GRAB_QUERY), SDL_GRAB_OFF);
+  gOptions.window = false;
 }
 
 TEST_F(GameLoop, ALevelThatCannotBeReadLeavesNoGameInProgress) {
