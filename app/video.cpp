@@ -72,11 +72,17 @@ VideoSize NextVideoSize(const std::vector<VideoSize>& sizes, VideoSize current) 
   return sizes.front();
 }
 
+// sdl12-compat (1.2.60) keeps the window and the GL context across a mode
+// change, so textures, display lists and the fixed state survive. Full screen
+// it keeps the desktop's own mode: a smaller picture is drawn into its frame
+// buffer, scaled over the whole screen, and the pointer is reported in the
+// picture's pixels, so drawing and hit boxes agree at every size.
 bool ChangeVideoMode(int width, int height) {
   if (width != gScreenWidth || height != gScreenHeight) {
     SDL_Surface* screen = SDL_SetVideoMode(width, height, gScreenBpp, VideoFlags());
     if (!screen) {
-      std::fprintf(stderr, "driftwing: cannot change the video mode to %d x %d: %s; keeping %d x %d\n",
+      std::fprintf(stderr,
+                   "driftwing: cannot change the video mode to %d x %d: %s; keeping %d x %d\n",
                    width, height, SDL_GetError(), gScreenWidth, gScreenHeight);
       // Should the failed attempt have taken the old mode down, bring it back.
       SDL_Surface* current = SDL_GetVideoSurface();

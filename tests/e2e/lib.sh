@@ -183,6 +183,7 @@ e2e_click_until() {
       E2E_SHOT="$E2E_ARTIFACTS/$name.png"
       return 0
     fi
+    kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended while waiting for $name"
   done
   e2e_fail "$name: clicking ($x, $y) three times did not show $check ($E2E_ARTIFACTS/$name.png)"
 }
