@@ -27,10 +27,11 @@ constexpr VideoSize kStandardSizes[] = {{640, 480}, {800, 600}, {1024, 768}};
 
 uint32_t VideoFlags() { return SDL_OPENGL | (gOptions.window ? 0 : SDL_FULLSCREEN); }
 
+// Notes on the standard error, so that standard output keeps only what the
+// game is asked for (a demo's hash, a timedemo's figures).
 void PrintVideoMode() {
-  std::printf("driftwing: video mode %d x %d, %s\n", gScreenWidth, gScreenHeight,
-              gOptions.window ? "in a window" : "full screen");
-  std::fflush(stdout);
+  std::fprintf(stderr, "driftwing: video mode %d x %d, %s\n", gScreenWidth, gScreenHeight,
+               gOptions.window ? "in a window" : "full screen");
 }
 
 void PrintVideoSizes() {
@@ -39,7 +40,7 @@ void PrintVideoSizes() {
     if (!list.empty()) list += ", ";
     list += std::to_string(size.width) + " x " + std::to_string(size.height);
   }
-  std::printf("driftwing: sizes offered: %s\n", list.c_str());
+  std::fprintf(stderr, "driftwing: sizes offered: %s\n", list.c_str());
 }
 
 }  // namespace
