@@ -7,9 +7,9 @@
 
 #include "app/demo.h"
 #include "app/fonts.h"
+#include "app/input.h"
 #include "app/video.h"
 #include "platform/clock.h"
-#include "platform/cursor.h"
 
 Game::Game() {}
 
@@ -116,9 +116,13 @@ void Game::EnterPlay() {
   glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
   ApplyStandardLight();
-  platform::ShowCursor(false);
+  CapturePointer(true);
   SetProjection(gScreenWidth, gScreenHeight);
   state = kStatePlaying;
+  // The Escape that resumed must not leave play again at once, and the
+  // pointer's travels in the menu must not turn the view.
+  IgnoreHeldKeys();
+  RecentrePointer();
 }
 
 void Game::PlayFrame(float dt) {

@@ -60,6 +60,9 @@ class Game {
   void StartGame();
   void EnterPlay();
   void HandleInput(float dt);
+  // Drops the events gathered in the menu (keeping a quit request) and puts
+  // the pointer back at the centre, so play starts looking where it left off.
+  void RecentrePointer();
   void DrawHud();
   void SetProjection(int width, int height);
 

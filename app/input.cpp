@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 
+#include <array>
+
 #include "app/game.h"
+#include "app/options.h"
 #include "app/video.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
@@ -17,6 +20,8 @@ constexpr float kPollInterval = 0.01f;  // seconds of play time
 constexpr uint32_t kEscapePauseMs = 250;
 constexpr float kLookRate = 10.0f;  // degrees per pixel per second
 
+std::array<bool, SDLK_LAST> gIgnoredKeys{};
+
 // SDL's mask is 1 left, 2 middle, 4 right; the game's 1 left, 2 right, 4 middle.
 uint32_t GameButtons(uint8_t sdlMask) {
   uint32_t buttons = 0;
@@ -27,6 +32,31 @@ uint32_t GameButtons(uint8_t sdlMask) {
 }
 
 }  // namespace
+
+void IgnoreHeldKeys() {
+  const uint8_t* keys = platform::KeyState();
+  for (int key = 0; key < SDLK_LAST; ++key) gIgnoredKeys[key] = keys[key] != 0;
+}
+
+bool KeyPressed(const uint8_t* keys, int key) {
+  if (key < 0 || key >= SDLK_LAST) return false;
+  if (!keys[key]) gIgnoredKeys[key] = false;
+  return keys[key] && !gIgnoredKeys[key];
+}
+
+void CapturePointer(bool capture) {
+  platform::ShowCursor(!capture);
+  // Full screen, SDL keeps the pointer in by itself.
+  if (gOptions.window) platform::GrabPointer(capture);
+}
+
+void Game::RecentrePointer() {
+  SDL_Event event;
+  while (platform::PollEvent(&event)) {
+    if (event.type == SDL_QUIT) state = kStateQuit;
+  }
+  platform::WarpMouse(gHalfWidth, gHalfHeight);
+}
 
 void Game::HandleInput(float dt) {
   if (inputTimer < kPollInterval) return;
@@ -47,10 +77,11 @@ void Game::HandleInput(float dt) {
   mouseButtons = GameButtons(platform::MouseState(nullptr, nullptr));
 
   if (state != kStatePlaying) return;
-  if (keys[SDLK_ESCAPE]) {
+  if (KeyPressed(keys, SDLK_ESCAPE)) {
     uint32_t began = platform::Ticks();
-    platform::ShowCursor(true);
+    CapturePointer(false);
     state = kStateMenu;
+    IgnoreHeldKeys();  // the menu would take this Escape as "Resume"
     platform::SpinUntil(began + kEscapePauseMs);
   }
 

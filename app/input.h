@@ -11,3 +11,14 @@ struct MouseSnapshot {
 extern MouseSnapshot gInput;
 // The keyboard state array, indexed by SDL key code; non-zero while held.
 extern const uint8_t* gKeys;
+
+// Keys held when the game switches between play and the menu are ignored
+// until released, so one press of Escape acts on one side only.
+// IgnoreHeldKeys marks every key held now; KeyPressed says whether `key` is
+// held in `keys` and was not held through the last switch.
+void IgnoreHeldKeys();
+bool KeyPressed(const uint8_t* keys, int key);
+
+// Play hides the pointer and, in a window, grabs it so mouse-look keeps it
+// inside; the menu shows and frees it.
+void CapturePointer(bool capture);

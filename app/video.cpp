@@ -4,7 +4,11 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+
+#include "app/options.h"
 
 int gScreenWidth = 1024;
 int gScreenHeight = 768;
@@ -14,10 +18,95 @@ float gScreenWidthF = 1024.0f;
 float gScreenHeightF = 768.0f;
 int gScreenBpp = 32;
 
+std::vector<VideoSize> gVideoSizes;
+
+namespace {
+
+constexpr VideoSize kSmallest{640, 480};
+constexpr VideoSize kStandardSizes[] = {{640, 480}, {800, 600}, {1024, 768}};
+
+uint32_t VideoFlags() { return SDL_OPENGL | (gOptions.window ? 0 : SDL_FULLSCREEN); }
+
+// Notes on the standard error, so that standard output keeps only what the
+// game is asked for (a demo's hash, a timedemo's figures).
+void PrintVideoMode() {
+  std::fprintf(stderr, "driftwing: video mode %d x %d, %s\n", gScreenWidth, gScreenHeight,
+               gOptions.window ? "in a window" : "full screen");
+}
+
+void PrintVideoSizes() {
+  std::string list;
+  for (const VideoSize& size : gVideoSizes) {
+    if (!list.empty()) list += ", ";
+    list += std::to_string(size.width) + " x " + std::to_string(size.height);
+  }
+  std::fprintf(stderr, "driftwing: sizes offered: %s\n", list.c_str());
+}
+
+}  // namespace
+
+std::vector<VideoSize> VideoSizesFrom(SDL_Rect** modes) {
+  std::vector<VideoSize> sizes(std::begin(kStandardSizes), std::end(kStandardSizes));
+  if (modes != nullptr && modes != reinterpret_cast<SDL_Rect**>(-1)) {
+    for (int i = 0; modes[i] != nullptr; ++i) {
+      // Below 640 x 480 the menu's text and the HUD no longer fit.
+      if (modes[i]->w < kSmallest.width || modes[i]->h < kSmallest.height) continue;
+      sizes.push_back({modes[i]->w, modes[i]->h});
+    }
+  }
+  auto smaller = [](const VideoSize& a, const VideoSize& b) {
+    return a.width != b.width ? a.width < b.width : a.height < b.height;
+  };
+  std::sort(sizes.begin(), sizes.end(), smaller);
+  sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+  return sizes;
+}
+
+VideoSize NextVideoSize(const std::vector<VideoSize>& sizes, VideoSize current) {
+  if (sizes.empty()) return current;
+  for (const VideoSize& size : sizes) {
+    if (size.width > current.width ||
+        (size.width == current.width && size.height > current.height)) {
+      return size;
+    }
+  }
+  return sizes.front();
+}
+
+// sdl12-compat (1.2.60) keeps the window and the GL context across a mode
+// change, so textures, display lists and the fixed state survive. Full screen
+// it keeps the desktop's own mode: a smaller picture is drawn into its frame
+// buffer, scaled over the whole screen, and the pointer is reported in the
+// picture's pixels, so drawing and hit boxes agree at every size.
+bool ChangeVideoMode(int width, int height) {
+  if (width != gScreenWidth || height != gScreenHeight) {
+    SDL_Surface* screen = SDL_SetVideoMode(width, height, gScreenBpp, VideoFlags());
+    if (!screen) {
+      std::fprintf(stderr,
+                   "driftwing: cannot change the video mode to %d x %d: %s; keeping %d x %d\n",
+                   width, height, SDL_GetError(), gScreenWidth, gScreenHeight);
+      // Should the failed attempt have taken the old mode down, bring it back.
+      SDL_Surface* current = SDL_GetVideoSurface();
+      if (!current || current->w != gScreenWidth || current->h != gScreenHeight) {
+        SDL_SetVideoMode(gScreenWidth, gScreenHeight, gScreenBpp, VideoFlags());
+      }
+      return false;
+    }
+    // The mode may differ from the one asked for; what is on screen counts.
+    width = screen->w;
+    height = screen->h;
+  }
+  SetScreenSize(width, height);
+  PrintVideoMode();
+  return true;
+}
+
 bool InitVideo() {
+  gVideoSizes = VideoSizesFrom(SDL_ListModes(nullptr, SDL_OPENGL | SDL_FULLSCREEN));
+  PrintVideoSizes();
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  if (!SDL_SetVideoMode(gScreenWidth, gScreenHeight, gScreenBpp, SDL_OPENGL | SDL_FULLSCREEN)) {
+  if (!SDL_SetVideoMode(gScreenWidth, gScreenHeight, gScreenBpp, VideoFlags())) {
     // Without a window nothing else can run; say so rather than draw into nothing.
     std::fprintf(stderr, "driftwing: cannot open a %dx%d OpenGL window: %s\n", gScreenWidth,
                  gScreenHeight, SDL_GetError());
@@ -25,6 +114,7 @@ bool InitVideo() {
   }
   SDL_WM_SetCaption("Driftwing", "Driftwing");
   InitProjection(gScreenWidth, gScreenHeight);
+  PrintVideoMode();
   return true;
 }
 

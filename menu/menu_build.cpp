@@ -1,4 +1,5 @@
 #include <memory>
+#include <string>
 
 #include "menu/menu_callbacks.h"
 #include "menu/menu_system.h"
@@ -11,6 +12,20 @@ constexpr float kVideoRowStep = 0.075f;
 std::unique_ptr<MenuButton> Button(const char* text, float x, float y, MenuCallback callback) {
   return std::make_unique<MenuButton>(text, x, y, 0.1f, 0.1f, 0.05f, callback);
 }
+
+// A line of the help and about pages, in the video page's smaller letters.
+std::unique_ptr<MenuLabel> Line(const std::string& text, float x, float y) {
+  return std::make_unique<MenuLabel>(text.c_str(), x, y, 0.06f, 0.06f, 0.0375f);
+}
+
+// The controls, key and what it does, as they stand in the README.
+constexpr const char* kControls[][2] = {
+    {"Mouse", "look around"},
+    {"W / S, Up / Down", "thrust"},
+    {"A / D, Left / Right", "strafe and bank"},
+    {"Left button", "fire a rocket"},
+    {"Escape", "this menu"},
+};
 
 }  // namespace
 
@@ -33,9 +48,9 @@ bool MenuSystem::Build() {
   y -= kRowStep;
   optionsButton = Button("Options", x, y, &OnShowOptions);
   y -= kRowStep;
-  helpButton = Button("Help", x, y, &OnNothing);
+  helpButton = Button("Help", x, y, &OnShowHelp);
   y -= kRowStep;
-  aboutButton = Button("About", x, y, &OnNothing);
+  aboutButton = Button("About", x, y, &OnShowAbout);
   y -= kRowStep;
   quitButton = Button("Quit", x, y, &OnShowQuitPage);
   mainPage.Append(titleLabel.get());
@@ -89,6 +104,32 @@ bool MenuSystem::Build() {
   quitPage.Append(yesButton.get());
   quitPage.Append(noButton.get());
   quitPage.Append(titleLabel.get());
+
+  // Help and About: lines in the video page's rows, "Main Menu" where the
+  // options page has it.
+  helpPage.Clear();
+  aboutPage.Clear();
+  helpLines.clear();
+  aboutLines.clear();
+  y = 0.225f;
+  for (const auto& control : kControls) {
+    helpLines.push_back(Line(control[0], -0.6f, y));
+    helpLines.push_back(Line(control[1], 0.1f, y));
+    y -= kVideoRowStep;
+  }
+  y = 0.225f;
+  aboutLines.push_back(std::make_unique<MenuLabel>("Driftwing", -0.45f, y, 0.1f, 0.1f, 0.05f));
+  y -= kVideoRowStep;
+  y -= kVideoRowStep;
+  aboutLines.push_back(Line(std::string("Version ") + DRIFTWING_VERSION, -0.45f, y));
+  y -= kVideoRowStep;
+  aboutLines.push_back(Line("Licence: MIT", -0.45f, y));
+  for (const auto& line : helpLines) helpPage.Append(line.get());
+  helpPage.Append(mainMenuButton.get());
+  helpPage.Append(titleLabel.get());
+  for (const auto& line : aboutLines) aboutPage.Append(line.get());
+  aboutPage.Append(mainMenuButton.get());
+  aboutPage.Append(titleLabel.get());
 
   return background.Load("textures/menu_bg.bmp", false);
 }

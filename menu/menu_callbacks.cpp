@@ -30,9 +30,15 @@ void OnNothing() {}
 
 void OnQuitConfirmed() { gMenuAction = kActionQuit; }
 
+void OnShowHelp() { gMenuPage = kMenuPageHelp; }
+
+void OnShowAbout() { gMenuPage = kMenuPageAbout; }
+
+// Steps through the sizes the display offers, wrapping round.
 void OnChooseResolution() {
-  gPendingWidth = 640;
-  gPendingHeight = 480;
+  const VideoSize next = NextVideoSize(gVideoSizes, {gPendingWidth, gPendingHeight});
+  gPendingWidth = next.width;
+  gPendingHeight = next.height;
 }
 
 void OnAcceptChanges() {
@@ -40,5 +46,9 @@ void OnAcceptChanges() {
   const int32_t height = gPendingHeight;
   gMenuAction = kActionApplyVideo;
   gMenuPage = kMenuPageOptions;
-  SetScreenSize(width, height);
+  // The picture takes the new size first, so that what SetScreenSize stores
+  // is what is on screen; a mode that cannot be had leaves the old one.
+  ChangeVideoMode(width, height);
+  gPendingWidth = gScreenWidth;
+  gPendingHeight = gScreenHeight;
 }

@@ -6,6 +6,8 @@ enum MenuPageId : int32_t {
   kMenuPageMain = 0,
   kMenuPageOptions = 2,
   kMenuPageVideo = 3,
+  kMenuPageHelp = 4,
+  kMenuPageAbout = 5,
   kMenuPageQuit = 8,
 };
 
@@ -22,6 +24,8 @@ void OnShowOptions();
 void OnShowVideoOptions();
 void OnShowQuitPage();
 void OnShowMainMenu();
+void OnShowHelp();
+void OnShowAbout();
 void OnNothing();
 void OnQuitConfirmed();
 void OnChooseResolution();

@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 
+#include <string>
+
 #include "app/game.h"
+#include "app/input.h"
 #include "app/video.h"
 #include "menu/menu_callbacks.h"
 #include "platform/clock.h"
@@ -26,6 +29,10 @@ int32_t MenuSystem::Update(const GameStatus& status) {
   SetGameInProgress(status.inProgress);
   gMenuAction = kActionNone;
   HandleInput();
+  // The label beside "Resolution" shows the size "Accept Changes" would set.
+  if (resolutionLabel) {
+    resolutionLabel->text = std::to_string(gPendingWidth) + " x " + std::to_string(gPendingHeight);
+  }
   Draw();
   return gMenuAction;
 }
@@ -55,7 +62,7 @@ void MenuSystem::HandleInput() {
   if (held & SDL_BUTTON(SDL_BUTTON_RIGHT)) mouse.buttons |= kMenuRightButton;
   if (held & SDL_BUTTON(SDL_BUTTON_MIDDLE)) mouse.buttons |= kMenuMiddleButton;
 
-  if (keys[SDLK_ESCAPE] && gameInProgress) {
+  if (KeyPressed(keys, SDLK_ESCAPE) && gameInProgress) {
     gMenuAction = kActionResume;
     platform::SpinUntil(platform::Ticks() + kEscapePauseMs);
   }
@@ -72,6 +79,10 @@ MenuPage* MenuSystem::CurrentPage() {
       return &videoPage;
     case kMenuPageQuit:
       return &quitPage;
+    case kMenuPageHelp:
+      return &helpPage;
+    case kMenuPageAbout:
+      return &aboutPage;
     default:
       return nullptr;
   }

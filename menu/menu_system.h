@@ -1,13 +1,14 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "app/game_status.h"
 #include "assets/texture.h"
 #include "menu/menu_item.h"
 #include "menu/menu_page.h"
 
-// The full-screen menu: four pages of extruded-text items over a textured
+// The full-screen menu: six pages of extruded-text items over a textured
 // background, with a slowly turning, reflective ship behind them. One call
 // of Update is one menu frame.
 class MenuSystem {
@@ -22,7 +23,8 @@ class MenuSystem {
   bool Build();
 
   // Reads input, lets the current page react, draws and shows the frame;
-  // returns the frame's MenuAction.
+  // returns the frame's MenuAction. Escape still held from play is ignored
+  // until it is released.
   int32_t Update(const GameStatus& status);
 
   // Offers Resume and End Game while a game is in progress, Play otherwise.
@@ -64,9 +66,13 @@ class MenuSystem {
   std::unique_ptr<MenuLabel> quitQuestionLabel;
   std::unique_ptr<MenuButton> yesButton;
   std::unique_ptr<MenuButton> noButton;
+  std::vector<std::unique_ptr<MenuLabel>> helpLines;
+  std::vector<std::unique_ptr<MenuLabel>> aboutLines;
 
   MenuPage mainPage;
   MenuPage optionsPage;
   MenuPage quitPage;
   MenuPage videoPage;
+  MenuPage helpPage;
+  MenuPage aboutPage;
 };

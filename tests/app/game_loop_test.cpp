@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/options.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/scripted_input.h"
@@ -122,6 +123,82 @@ TEST_F(GameWithLevel, QuitRequestedInPlayStillUpdatesThatFrame) {
   EXPECT_EQ(game.state, kStateQuit);
   // The world still stepped: gravity moved the ship during the quit frame.
   EXPECT_NE(game.world.entities[0]->position.y, before.y);
+}
+
+// Escape held across a switch is ignored until released, both ways: held
+// into play from the menu it does not leave again, held into the menu from
+// play it does not resume. A fresh press then switches once.
+TEST_F(GameWithLevel, EscapeHeldAcrossTheSwitchDoesNotBounce) {
+  FakeClock clock(5000, 1);  // the 250 ms and 200 ms waits spin on it
+  ScriptedInput input;
+  Game game;
+  gWorld = &game.world;
+  gCamera = &game.camera;
+  game.state = kStateMenu;
+  auto frames = [&game](int count) {
+    for (int i = 0; i < count; ++i) game.RunFrame(0.02f);
+  };
+  auto press = [&](GameState expected) {
+    input.Hold(SDLK_ESCAPE, false);
+    frames(1);
+    input.Hold(SDLK_ESCAPE);
+    frames(1);
+    EXPECT_EQ(game.state, expected);
+  };
+
+  input.Hold(SDLK_ESCAPE);
+  game.ApplyMenuAction(kActionPlay);
+  frames(5);
+  EXPECT_EQ(game.state, kStatePlaying) << "the Escape held from the menu left play";
+  press(kStateMenu);
+  frames(5);
+  EXPECT_EQ(game.state, kStateMenu) << "the Escape held from play resumed";
+  press(kStatePlaying);
+  frames(5);
+  EXPECT_EQ(game.state, kStatePlaying);
+}
+
+// Entering play drops the motion gathered in the menu and recentres the
+// pointer, so the first poll does not turn the view.
+TEST_F(GameWithLevel, EnteringPlayRecentresThePointer) {
+  FakeClock clock(5000);
+  ScriptedInput input;
+  Game game;
+  gWorld = &game.world;
+  gCamera = &game.camera;
+  game.state = kStateMenu;
+  for (int32_t action : {kActionPlay, kActionResume}) {
+    input.SetPointer(40, 700);  // where the pointer stood in the menu
+    input.QueueMotion(40, 700);
+    const float yaw = game.camera.yaw;
+    const float pitch = game.camera.pitch;
+    game.ApplyMenuAction(action);
+    ASSERT_EQ(game.state, kStatePlaying) << action;
+    EXPECT_EQ(input.PendingEvents(), 0u) << action;
+    game.RunFrame(0.02f);
+    EXPECT_FLOAT_EQ(game.camera.yaw, yaw) << action;
+    EXPECT_FLOAT_EQ(game.camera.pitch, pitch) << action;
+    game.state = kStateMenu;  // as Escape leaves play
+  }
+}
+
+// In a window play keeps the pointer in (mouse-look needs it) and the menu
+// lets it go.
+TEST_F(GameWithLevel, PlayInAWindowGrabsThePointerAndTheMenuFreesIt) {
+  FakeClock clock(5000, 1);
+  ScriptedInput input;
+  Game game;
+  gWorld = &game.world;
+  gCamera = &game.camera;
+  gOptions.window = true;
+  game.state = kStateMenu;
+  game.ApplyMenuAction(kActionPlay);
+  EXPECT_EQ(SDL_WM_GrabInput(SDL_GRAB_QUERY), SDL_GRAB_ON);
+  input.Hold(SDLK_ESCAPE);
+  game.RunFrame(0.02f);
+  EXPECT_EQ(game.state, kStateMenu);
+  EXPECT_EQ(SDL_WM_GrabInput(SDL_GRAB_QUERY), SDL_GRAB_OFF);
+  gOptions.window = false;
 }
 
 TEST_F(GameLoop, ALevelThatCannotBeReadLeavesNoGameInProgress) {

@@ -1,19 +1,36 @@
 #!/usr/bin/env bash
 # Helpers for end-to-end tests: the real game on its own Xvfb screen, driven
 # with real pointer and key input through XTEST and checked with screenshots.
+# Nothing waits a fixed time for the game: each step polls the screen or the
+# game's output until what it expects shows, within a time limit, so a loaded
+# machine only makes the tests slower.
 #
-#   e2e_start_display          fresh Xvfb at 1024x768x24; sets DISPLAY
-#   e2e_start_game [ENV=...]   copies the content folder and starts the game in
-#                              it; waits for its window; sets GAME_PID, GAME_DIR
+#   e2e_start_display [WxH]    fresh Xvfb (1024x768x24 unless given); sets DISPLAY
+#   e2e_start_game [ENV=...] [-- ARG...]
+#                              copies the content folder and starts the game in
+#                              it with ARGs; waits for its window and the menu;
+#                              sets GAME_PID, GAME_DIR
 #   e2e_shot NAME              screenshot into $E2E_ARTIFACTS/NAME.png; prints path
+#   e2e_wait_shot NAME SECONDS CHECK [ARG...]
+#                              screenshots until `CHECK SHOT ARG...` succeeds;
+#                              sets E2E_SHOT to that shot; fails after SECONDS
+#   e2e_wait_log SECONDS PATTERN   waits for a line of the game's output
+#   e2e_shows_menu SHOT        the menu's background fills the screen
 #   e2e_pixel FILE X Y         prints "r g b" of one pixel (0..255)
 #   e2e_region_max FILE X Y W H    prints "r g b" channel maxima over a box
 #   e2e_move X Y | e2e_move_relative DX DY | e2e_click X Y [BUTTON]
+#   e2e_click_until NAME X Y CHECK [ARG...]
+#                              clicks until e2e_wait_shot sees CHECK (a click a
+#                              stalled game missed is made again)
 #   e2e_key KEY [SECONDS]      holds a key, then releases it
 #   e2e_wait_exit SECONDS      waits for the game to end; sets GAME_STATUS to its
 #                              exit status, or to "timeout" (call it directly,
 #                              not in \$(...): only this shell can wait for the game)
 #   e2e_fail MESSAGE           prints and ends the test with status 1
+#   pixel_x X | pixel_y Y      a point of the menu's square on the screen
+#   button_point X Y [RISE]    a point inside the button whose text starts at X, Y
+#   row_box X Y W              the box a row of text fills: "x y w h"
+#   at_least SHOT BOX white|red MIN | none SHOT BOX white|red
 set -euo pipefail
 
 : "${DRIFTWING_BIN:?set DRIFTWING_BIN to the game binary}"
@@ -40,10 +57,10 @@ e2e_fail() {
 }
 
 e2e_start_display() {
-  local n
+  local n size=${1:-1024x768}
   for n in $(seq 140 240); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 300); do
       if xdpyinfo -display ":$n" >/dev/null 2>&1; then
@@ -61,25 +78,70 @@ e2e_start_display() {
 }
 
 e2e_start_game() {
+  local env=() args=()
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do env+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  args=("$@")
   GAME_DIR="$E2E_TMP/game"
   rm -rf "$GAME_DIR"
   cp -r "$DRIFTWING_DATA" "$GAME_DIR"
-  (cd "$GAME_DIR" && exec env SDL_AUDIODRIVER=dummy "$@" "$DRIFTWING_BIN") >"$E2E_TMP/game.log" 2>&1 &
+  (cd "$GAME_DIR" && exec env SDL_AUDIODRIVER=dummy "${env[@]}" "$DRIFTWING_BIN" "${args[@]}") \
+    >"$E2E_TMP/game.log" 2>&1 &
   GAME_PID=$!
   e2e_wait_window
 }
 
 e2e_wait_window() {
-  for _ in $(seq 300); do
-    if xdotool search --name '^Driftwing$' >/dev/null 2>&1; then
-      # Let start-up finish and the first menu frames draw.
-      sleep 1.5
-      return 0
-    fi
+  local deadline=$((SECONDS + 60))
+  until xdotool search --name '^Driftwing$' >/dev/null 2>&1; do
     kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended before opening its window"
+    [ $SECONDS -lt $deadline ] || e2e_fail "no window captioned Driftwing appeared"
     sleep 0.1
   done
-  e2e_fail "no window captioned Driftwing appeared"
+  # Start-up is done when the menu's first frame shows.
+  e2e_wait_shot started 60 e2e_shows_menu
+}
+
+# The mean colours of the bottom fifth and of the right eighth of the
+# picture, where no page has text: there the menu's background image
+# stretches over the whole screen, with no black band.
+E2E_MENU_MEANS=""
+e2e_edge_means() {
+  convert "$1" \( +clone -crop 1024x160+0+600 +repage \) \( -clone 0 -crop 128x768+896+0 +repage \) \
+    -delete 0 -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)] ' info:
+}
+e2e_shows_menu() {
+  if [ -z "$E2E_MENU_MEANS" ]; then
+    convert "$DRIFTWING_DATA/textures/menu_bg.bmp" -resize '1024x768!' "$E2E_TMP/menu_bg.png"
+    E2E_MENU_MEANS=$(e2e_edge_means "$E2E_TMP/menu_bg.png")
+  fi
+  local seen expected i
+  read -r -a seen <<<"$(e2e_edge_means "$1")"
+  read -r -a expected <<<"$E2E_MENU_MEANS"
+  for i in 0 1 2 3 4 5; do
+    local d=$((seen[i] - expected[i]))
+    [ "${d#-}" -le 10 ] || return 1
+  done
+}
+
+e2e_wait_shot() {
+  local name=$1 deadline=$((SECONDS + $2)) check=$3
+  shift 3
+  while :; do
+    E2E_SHOT=$(e2e_shot "$name")
+    "$check" "$E2E_SHOT" "$@" && return 0
+    kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended while waiting for $name"
+    [ $SECONDS -lt $deadline ] || e2e_fail "$name: $check did not show within $2 s ($E2E_SHOT)"
+    sleep 0.2
+  done
+}
+
+e2e_wait_log() {
+  local deadline=$((SECONDS + $1))
+  until grep -qE "$2" "$E2E_TMP/game.log"; do
+    [ $SECONDS -lt $deadline ] || e2e_fail "the game did not print /$2/ within $1 s"
+    sleep 0.1
+  done
 }
 
 e2e_shot() {
@@ -96,23 +158,37 @@ e2e_region_max() {
   convert "$1" -crop "$4x$5+$2+$3" +repage -format "%[fx:int(255*maxima.r)] %[fx:int(255*maxima.g)] %[fx:int(255*maxima.b)]" info:
 }
 
-e2e_move() { xdotool mousemove --sync "$1" "$2" 2>/dev/null || xdotool mousemove "$1" "$2"; sleep 0.2; }
-e2e_move_relative() { xdotool mousemove_relative -- "$1" "$2"; sleep 0.2; }
+# In play SDL reads the mouse in relative mode, where an absolute move never
+# arrives: --sync would wait for ever.
+e2e_move() { xdotool mousemove --sync "$1" "$2" 2>/dev/null || xdotool mousemove "$1" "$2"; }
+e2e_move_relative() { xdotool mousemove_relative -- "$1" "$2"; }
 
+# A press held for a few frames; the menu clicks on the button held, so the
+# move and the press reach the game in order.
+# One xdotool run presses and releases, so a busy machine cannot stretch the
+# press by starting the second command late.
 e2e_click() {
   e2e_move "$1" "$2"
-  xdotool mousedown "${3:-1}"
-  sleep 0.1
-  xdotool mouseup "${3:-1}"
-  sleep 0.5
+  xdotool mousedown "${3:-1}" sleep 0.15 mouseup "${3:-1}"
 }
 
-e2e_key() {
-  xdotool keydown "$1"
-  sleep "${2:-0.15}"
-  xdotool keyup "$1"
-  sleep 0.3
+e2e_click_until() {
+  local name=$1 x=$2 y=$3 check=$4 try
+  shift 4
+  for try in 1 2 3; do
+    e2e_click "$x" "$y"
+    # A stalled game can take both the press and the release in one read and
+    # miss the click; only then is it made again.
+    if (e2e_wait_shot "$name" 10 "$check" "$@") 2>/dev/null; then
+      E2E_SHOT="$E2E_ARTIFACTS/$name.png"
+      return 0
+    fi
+    kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended while waiting for $name"
+  done
+  e2e_fail "$name: clicking ($x, $y) three times did not show $check ($E2E_ARTIFACTS/$name.png)"
 }
+
+e2e_key() { xdotool keydown "$1" sleep "${2:-0.15}" keyup "$1"; }
 
 e2e_wait_exit() {
   local deadline=$((SECONDS + $1))
@@ -125,5 +201,38 @@ e2e_wait_exit() {
   wait "$GAME_PID" || GAME_STATUS=$?
   GAME_PID=""
 }
+
+# Menu coordinates span -0.75..0.75 over the 1024 x 768 screen, y up, at
+# every video mode: full screen, a smaller picture is scaled to the screen.
+pixel_x() { awk -v x="$1" 'BEGIN { printf "%d", (x + 0.75) / 1.5 * 1024 }'; }
+pixel_y() { awk -v y="$1" 'BEGIN { printf "%d", (0.75 - y) / 1.5 * 768 }'; }
+
+# A point just inside a button whose text starts at menu (X, Y): a little
+# right of its left end, RISE (default 0.025) above its base line.
+button_point() { echo "$(pixel_x "$(awk -v x="$1" 'BEGIN { print x + 0.05 }')")" \
+                      "$(pixel_y "$(awk -v y="$2" -v r="${3:-0.025}" 'BEGIN { print y + r }')")"; }
+
+# Pixels of one colour in a box of a screenshot: FILE X Y W H white|red.
+count() {
+  local expr
+  case $6 in
+    white) expr='r>0.85&&g>0.85&&b>0.85' ;;
+    red) expr='r>0.8&&g<0.25&&b<0.25' ;;
+  esac
+  convert "$1" -crop "$4x$5+$2+$3" +repage -fx "$expr" -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
+# The box a row of text fills above its base line: from menu (X, Y), W menu
+# units wide, 0.05 high.
+row_box() {
+  local x0 y0 x1
+  x0=$(pixel_x "$1")
+  y0=$(pixel_y "$(awk -v y="$2" 'BEGIN { print y + 0.05 }')")
+  x1=$(pixel_x "$(awk -v x="$1" -v w="$3" 'BEGIN { print x + w }')")
+  echo "$x0 $y0 $((x1 - x0)) 25"
+}
+
+at_least() { [ "$(count "$1" $2 $3 $4 $5 "$6")" -ge "$7" ]; }  # SHOT BOX COLOUR MIN
+none() { [ "$(count "$1" $2 $3 $4 $5 "$6")" -eq 0 ]; }  # SHOT BOX COLOUR
 
 e2e_game_log() { cat "$E2E_TMP/game.log"; }

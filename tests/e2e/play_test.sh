@@ -46,78 +46,67 @@ shows_main_menu() {
     above "$(text_fraction "$1" 150 45 410 482)" 0.1 && ! is_play_frame "$1"
 }
 
-# Escape leaves play for the in-game menu. Play reads the key once per
-# frame and pauses 250 ms; the menu then takes an Escape still held as
-# "resume". So a tap must outlast a frame yet end within the pause, and on a
-# busy machine a slow frame can swallow it: tap again until the menu shows.
-escape_to_menu() {
-  local name=$1 shot
-  for _ in 1 2 3 4; do
-    e2e_key Escape 0.15
-    sleep 1
-    shot=$(e2e_shot "$name")
-    shows_in_game_menu "$shot" && return 0
+# Waits until two shots 0.7 s apart show the same view below the middle;
+# sets STILL to the second. A view that keeps turning never gets there.
+wait_still() {
+  local name=$1 deadline=$((SECONDS + 30)) first
+  while :; do
+    first=$(e2e_shot "$name-first")
+    sleep 0.7
+    STILL=$(e2e_shot "$name")
+    [ "$(changed_below_middle "$first" "$STILL")" -lt 2000 ] && return 0
+    [ $SECONDS -lt $deadline ] || e2e_fail "$name: the view did not come to rest ($STILL)"
   done
-  e2e_fail "Escape did not show the menu with \"Resume Game\" ($shot)"
+}
+# SHOT REFERENCE: the view below the middle differs from the reference shot.
+moved_from() { [ "$(changed_below_middle "$2" "$1")" -gt 20000 ]; }
+
+# Escape, held longer than the 250 ms wait, leaves play for the in-game
+# menu, which ignores the key until it is released.
+escape_to_menu() {
+  e2e_key Escape 0.5
+  e2e_wait_shot "$1" 30 shows_in_game_menu
 }
 
 e2e_start_display
 e2e_start_game
-
-shot=$(e2e_shot menu)
-shows_main_menu "$shot" || e2e_fail "the main menu is not shown ($shot)"
+e2e_wait_shot menu 20 shows_main_menu
 
 # "Play Game" loads the level and enters play.
-e2e_click "${PLAY[@]}"
-sleep 3
-shot=$(e2e_shot playing)
-is_play_frame "$shot" || e2e_fail "\"Play Game\" did not show the level ($shot)"
+e2e_click_until playing "${PLAY[@]}" is_play_frame
 echo "ok: Play Game shows the level"
 
 # Look down: pitch stops at straight down, then come back up part of the way.
 # Below the middle of the screen there is then only ground.
 for _ in 1 2 3; do e2e_move_relative 0 300; done
 e2e_move_relative 0 -200
-sleep 1.5
-still1=$(e2e_shot look-before)
-sleep 0.7
-still2=$(e2e_shot look-before-again)
-changed=$(changed_below_middle "$still1" "$still2")
-[ "$changed" -lt 2000 ] || e2e_fail "the view moves without input ($changed pixels)"
+wait_still look-before
+before=$STILL
 
 # One movement of the mouse turns the view once; then the view holds still
 # (the pointer is recentred every poll, so the same offset is not read again).
 e2e_move_relative 120 0
-sleep 0.8
-turned=$(e2e_shot look-turned)
-sleep 1.0
-held=$(e2e_shot look-held)
-turn=$(changed_below_middle "$still2" "$turned")
-[ "$turn" -gt 20000 ] || e2e_fail "moving the mouse did not turn the view ($turn pixels)"
-drift=$(changed_below_middle "$turned" "$held")
-[ "$drift" -lt 2000 ] || e2e_fail "the view kept turning after the mouse stopped ($drift pixels)"
-echo "ok: the mouse turns the view once ($turn pixels changed), then it holds still ($drift)"
+e2e_wait_shot look-turned 20 moved_from "$before"
+wait_still look-held
+held=$STILL
+echo "ok: the mouse turns the view once, then it holds still"
 
 # Holding W drives the ship forward; S brakes it again.
 e2e_key w 0.8
-moved=$(e2e_shot drove)
-changed=$(changed_below_middle "$held" "$moved")
-[ "$changed" -gt 20000 ] || e2e_fail "holding W did not move the view ($changed pixels)"
+e2e_wait_shot drove 20 moved_from "$held"
 e2e_key s 0.8
 echo "ok: W drives the ship"
 
 # A click fires a rocket down into the ground just ahead; its explosion
 # fills the frame with orange light for a second. Frames are slow while it
 # burns close to the eye, so the screen is sampled quickly for a while.
-xdotool mousedown 1
-sleep 0.3  # at least one frame, however slow
-xdotool mouseup 1
-for i in $(seq 1 25); do
+xdotool mousedown 1 sleep 0.3 mouseup 1
+for i in $(seq 1 50); do
   xwd -root -silent -display "$DISPLAY" >"$E2E_TMP/fire$i.xwd"
   sleep 0.1
 done
 lit=""
-for i in $(seq 1 25); do
+for i in $(seq 1 50); do
   read -r r g b <<<"$(convert "xwd:$E2E_TMP/fire$i.xwd" -resize 1x1\! \
     -format "%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]" info:)"
   if [ "$r" -gt 100 ] && [ "$r" -gt $((b + 60)) ]; then
@@ -127,37 +116,75 @@ for i in $(seq 1 25); do
   fi
 done
 [ -n "$lit" ] || {
-  convert "xwd:$E2E_TMP/fire25.xwd" "$E2E_ARTIFACTS/no-explosion.png"
+  convert "xwd:$E2E_TMP/fire50.xwd" "$E2E_ARTIFACTS/no-explosion.png"
   e2e_fail "no explosion lit up the frame after firing"
 }
 echo "ok: a fired rocket explodes and lights up the frame (sample $lit)"
-sleep 1.5
+rest=$(e2e_shot before-menu)
 
-escape_to_menu escape-menu
-echo "ok: Escape shows the menu with Resume Game and End Game"
+# Escape held for 0.8 s shows the in-game menu, which stays.
+e2e_key Escape 0.8
+e2e_wait_shot escape-menu 30 shows_in_game_menu
+sleep 2
+shot=$(e2e_shot escape-menu-later)
+shows_in_game_menu "$shot" || e2e_fail "the menu went back to play while Escape was held ($shot)"
+echo "ok: Escape held shows the menu with Resume Game and End Game, and it stays"
 
-e2e_click "${RESUME[@]}"
-sleep 1
-shot=$(e2e_shot resumed)
-is_play_frame "$shot" || e2e_fail "\"Resume Game\" did not return to play ($shot)"
+# The pointer goes to the top of the screen in the menu; Escape held for
+# 0.8 s resumes once and play stays. Had the view followed the pointer it
+# would have pitched up by some 70 degrees from the ground to the sky.
+sky_fraction() {
+  convert "$1" -crop 1024x700+0+68 +repage -fx "b>0.45&&b>r+0.15" -format "%[fx:mean]" info:
+}
+above 0.01 "$(sky_fraction "$rest")" || e2e_fail "the view before the menu shows sky already ($rest)"
+e2e_move 512 2
+e2e_key Escape 0.8
+e2e_wait_shot escape-resumed 30 is_play_frame
+sleep 2
+shot=$(e2e_shot escape-resumed-later)
+is_play_frame "$shot" || e2e_fail "play went back to the menu while Escape was held ($shot)"
+sky=$(sky_fraction "$shot")
+above 0.01 "$sky" || e2e_fail "the view jumped to the sky on resuming ($sky of the frame, $shot)"
+echo "ok: Escape held in the menu resumes once, and the view did not jump (sky $sky)"
+
+escape_to_menu escape-menu-again
+e2e_click_until resumed "${RESUME[@]}" is_play_frame
 echo "ok: Resume Game returns to play"
 
 # End the game, then start a new one.
 escape_to_menu before-end
-e2e_click "${END[@]}"
-sleep 1
-shot=$(e2e_shot ended)
-shows_main_menu "$shot" || e2e_fail "\"End Game\" did not return to the main menu ($shot)"
-e2e_click "${PLAY[@]}"
-sleep 3
-shot=$(e2e_shot playing-again)
-is_play_frame "$shot" || e2e_fail "a second \"Play Game\" did not show the level ($shot)"
+e2e_click_until ended "${END[@]}" shows_main_menu
+e2e_click_until playing-again "${PLAY[@]}" is_play_frame
 echo "ok: End Game, then Play Game starts again"
 
 # "Quit", then "Yes", from the in-game menu ends the program normally.
 escape_to_menu before-quit
-e2e_click "${QUIT[@]}"
-e2e_click "${YES[@]}"
-e2e_wait_exit 20
+quit_page() { at_least "$1" $(row_box -0.5 0.1 0.2) white 50; }
+e2e_click_until quit-page "${QUIT[@]}" quit_page
+for _ in 1 2 3; do
+  e2e_click "${YES[@]}"
+  e2e_wait_exit 10
+  [ "$GAME_STATUS" = timeout ] || break
+done
 [ "$GAME_STATUS" = 0 ] || e2e_fail "quitting ended with status $GAME_STATUS"
+echo "ok: Quit, Yes ends the game"
+
+# --window plays in a 1024 x 768 window, not full screen, and mouse-look
+# works there: play grabs the pointer.
+e2e_start_game -- --window
+e2e_wait_log 10 "video mode 1024 x 768, in a window"
+window=$(xdotool search --name '^Driftwing$' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" = 1024 ] && [ "$HEIGHT" = 768 ] || e2e_fail "--window: a ${WIDTH}x$HEIGHT window"
+! xprop -id "$window" _NET_WM_STATE | grep -q FULLSCREEN || e2e_fail "--window: full screen"
+e2e_click_until window-playing "${PLAY[@]}" is_play_frame
+for _ in 1 2 3; do e2e_move_relative 0 300; done
+e2e_move_relative 0 -200
+wait_still window-look-before
+e2e_move_relative 120 0
+e2e_wait_shot window-look-turned 20 moved_from "$STILL"
+echo "ok: --window opens a 1024 x 768 window in which the mouse turns the view"
+kill -TERM "$GAME_PID"
+e2e_wait_exit 20
+[ "$GAME_STATUS" = 0 ] || e2e_fail "SIGTERM ended the windowed game with status $GAME_STATUS"
 echo "play test passed"

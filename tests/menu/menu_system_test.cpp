@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "app/options.h"
 #include "app/video.h"
 #include "menu/menu_callbacks.h"
 #include "tests/menu/menu_test_support.h"
@@ -82,8 +83,8 @@ TEST_F(MenuSystemTest, EveryItemIsBuiltAsTabled) {
       {"Play Game", -0.15f, r1, 0.1f, 0.1f, 0.05f, true, &OnPlayGame},
       {"End Game", -0.15f, r1, 0.1f, 0.1f, 0.05f, false, &OnEndGame},
       {"Options", -0.15f, r2, 0.1f, 0.1f, 0.05f, true, &OnShowOptions},
-      {"Help", -0.15f, r3, 0.1f, 0.1f, 0.05f, true, &OnNothing},
-      {"About", -0.15f, r4, 0.1f, 0.1f, 0.05f, true, &OnNothing},
+      {"Help", -0.15f, r3, 0.1f, 0.1f, 0.05f, true, &OnShowHelp},
+      {"About", -0.15f, r4, 0.1f, 0.1f, 0.05f, true, &OnShowAbout},
       {"Quit", -0.15f, r5, 0.1f, 0.1f, 0.05f, true, &OnShowQuitPage},
       {"Video Options", -0.2f, r0, 0.1f, 0.1f, 0.05f, true, &OnShowVideoOptions},
       {"Sound Options", -0.2f, r1, 0.1f, 0.1f, 0.05f, true, &OnNothing},
@@ -145,6 +146,10 @@ TEST_F(MenuSystemTest, ButtonsLeadWhereTheyShouldAfterAPause) {
       {&MenuSystem::cancelButton, kActionNone, kMenuPageOptions},
       {&MenuSystem::mainMenuButton, kActionNone, kMenuPageMain},
       {&MenuSystem::playButton, kActionPlay, kMenuPageMain},
+      {&MenuSystem::helpButton, kActionNone, kMenuPageHelp},
+      {&MenuSystem::mainMenuButton, kActionNone, kMenuPageMain},
+      {&MenuSystem::aboutButton, kActionNone, kMenuPageAbout},
+      {&MenuSystem::mainMenuButton, kActionNone, kMenuPageMain},
       {&MenuSystem::quitButton, kActionNone, kMenuPageQuit},
       {&MenuSystem::noButton, kActionNone, kMenuPageMain},
       {&MenuSystem::quitButton, kActionNone, kMenuPageQuit},
@@ -160,13 +165,39 @@ TEST_F(MenuSystemTest, ButtonsLeadWhereTheyShouldAfterAPause) {
   }
 }
 
-TEST_F(MenuSystemTest, ResolutionIsOnlyAppliedByAccept) {
+// "Resolution" steps through the offered sizes, wrapping round, and the
+// label shows the pending size; only "Accept Changes" sets the mode, and the
+// screen values follow the picture.
+TEST_F(MenuSystemTest, ResolutionStepsThroughTheSizesAndAcceptSetsTheMode) {
+  gOptions.window = true;  // keep the test's window a window
+  gVideoSizes = {{640, 480}, {800, 600}, {1024, 768}};
   gMenuPage = kMenuPageVideo;
-  ClickOn(*menu->resolutionButton);
-  EXPECT_EQ(gScreenWidth, 1024);
-  EXPECT_EQ(ClickOn(*menu->acceptButton), kActionApplyVideo);
-  EXPECT_EQ(gScreenWidth, 640);
-  EXPECT_EQ(gScreenHeight, 480);
+  const struct {
+    int width, height;
+    const char* label;
+  } steps[] = {{640, 480, "640 x 480"}, {800, 600, "800 x 600"}, {1024, 768, "1024 x 768"},
+               {640, 480, "640 x 480"}};
+  for (const auto& step : steps) {
+    ClickOn(*menu->resolutionButton);
+    Frame();
+    EXPECT_EQ(gPendingWidth, step.width);
+    EXPECT_EQ(menu->resolutionLabel->text, step.label);
+    EXPECT_EQ(gScreenWidth, 1024) << "applied before Accept";
+  }
+  for (const auto& size : {VideoSize{800, 600}, VideoSize{1024, 768}}) {
+    gMenuPage = kMenuPageVideo;
+    gPendingWidth = size.width;
+    gPendingHeight = size.height;
+    EXPECT_EQ(ClickOn(*menu->acceptButton), kActionApplyVideo);
+    EXPECT_EQ(gMenuPage, kMenuPageOptions);
+    EXPECT_EQ(gScreenWidth, size.width);
+    EXPECT_EQ(gHalfHeight, size.height / 2);
+    EXPECT_EQ(SDL_GetVideoSurface()->w, size.width);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], size.width);
+  }
+  gOptions.window = false;
 }
 
 TEST_F(MenuSystemTest, PageNumberPicksItsPageAndAnUnknownOneNothing) {

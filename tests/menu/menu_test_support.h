@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "app/fonts.h"
+#include "app/video.h"
 #include "menu/menu_item.h"
 
 // Glyph metrics for 'a' chosen for the tests, put in place of the font's
@@ -26,11 +27,13 @@ class FakeLetterMetrics {
 };
 
 // The window pixel (origin top-left, y down) of a point in menu coordinates
-// on the 1024 x 768 screen.
+// on the screen of the current size.
 inline MenuMouseState PointerAt(float x, float y, uint32_t buttons = 0) {
   MenuMouseState mouse;
-  mouse.mouseX = static_cast<int32_t>(std::lround(x / 1.5f * 1024.0f + 512.0f));
-  mouse.mouseY = static_cast<int32_t>(std::lround(384.0f - y / 1.5f * 768.0f));
+  const float w = gScreenWidthF;
+  const float h = gScreenHeightF;
+  mouse.mouseX = static_cast<int32_t>(std::lround(x / 1.5f * w + w * 0.5f));
+  mouse.mouseY = static_cast<int32_t>(std::lround(h * 0.5f - y / 1.5f * h));
   mouse.buttons = buttons;
   return mouse;
 }
