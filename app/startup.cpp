@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/fonts.h"
 #include "app/game.h"
 #include "app/shader_support.h"
 #include "app/video.h"
+#include "assets/byte_reader.h"
 #include "assets/static_assets.h"
 
 namespace {
@@ -32,8 +34,17 @@ bool LoadMaterial(Material& material, const char* path) {
   return material.Load(path, true) || Fail("loading the bitmap", path, LastAssetError());
 }
 
+// Read through the one checked file reader, so a directory, device or FIFO
+// in the sound's place is refused rather than handed to the decoder.
 Mix_Chunk* LoadChunk(const char* path) {
-  SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!ReadWholeFile(path, bytes, error)) {
+    Fail("loading the sound", path, error);
+    return nullptr;
+  }
+  // The chunk keeps its own converted copy of the samples.
+  SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   Mix_Chunk* chunk = stream ? Mix_LoadWAV_RW(stream, 1) : nullptr;
   if (!chunk) Fail("loading the sound", path, Mix_GetError());
   return chunk;
@@ -56,7 +67,10 @@ bool Game::Startup() {
     return Fail("building the menu font", "Impact", LastFontError());
   }
   gMenuFont = titleFont;
-  menu.Build();
+  // Without its background the menu is white text on white: unreadable.
+  if (!menu.Build()) {
+    return Fail("loading the bitmap", "textures/menu_bg.bmp", LastAssetError());
+  }
   ShowLoadingScreen();
   if (!LoadAssets()) return false;
   if (!LoadSounds()) return false;
@@ -73,8 +87,11 @@ bool Game::Startup() {
   glEnableClientState(GL_COLOR_ARRAY);
   glEnable(GL_COLOR_MATERIAL);
 
-  // The track is never played; a missing one is no reason to stop.
-  music = Mix_LoadMUS("sound/track6.ogg");
+  // The track is never played; a missing one is no reason to stop. It is
+  // streamed from its file, so only a plain file is handed over (a FIFO
+  // would block the decoder).
+  std::string musicError;
+  music = IsPlainFile("sound/track6.ogg", musicError) ? Mix_LoadMUS("sound/track6.ogg") : nullptr;
   inputTimer = 0.0f;
   gShadersAvailable = InitShaderSupport();
   gCamera = &camera;

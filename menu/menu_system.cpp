@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
 #include "app/game.h"
 #include "app/video.h"
 #include "menu/menu_callbacks.h"
@@ -17,7 +19,10 @@ constexpr uint32_t kEscapePauseMs = 200;
 MenuSystem::MenuSystem() {
   lastTicks = platform::Ticks();
   // Without its texture the menu still works, untextured.
-  material.Load("textures/concrete0.bmp", true);
+  if (!material.Load("textures/concrete0.bmp", true)) {
+    std::fprintf(stderr, "driftwing: the menu ship goes untextured: \"textures/concrete0.bmp\": %s\n",
+                 LastAssetError().c_str());
+  }
   gPendingWidth = gScreenWidth;
   gPendingHeight = gScreenHeight;
 }

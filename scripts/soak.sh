@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Plays the real game under Xvfb for a long while, round after round:
+# "Play Game", turn, drive, fire, Escape, "End Game", "Play Game" again.
+# Samples the game's resident memory every 10 s and fails when it grows by
+# more than 1 % after the first minute, when a screen is not the one
+# expected, or when the game does not end cleanly (status 0, and no
+# sanitizer report when the build has them).
+#
+# Usage: scripts/soak.sh MINUTES [BUILD_DIR]      (default build dir: build)
+# A build without content of its own (say a sanitizer build of just the
+# game) can borrow another's: DRIFTWING_DATA=build/data.
+# The memory samples go to BUILD_DIR/soak/memory.txt, screenshots of a
+# failure to BUILD_DIR/soak/.
+set -euo pipefail
+minutes=${1:?usage: scripts/soak.sh MINUTES [BUILD_DIR]}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/${2:-build}
+export DRIFTWING_BIN=${DRIFTWING_BIN:-$build/driftwing}
+export DRIFTWING_DATA=${DRIFTWING_DATA:-$build/data}
+export E2E_ARTIFACTS=$build/soak
+rm -rf "$E2E_ARTIFACTS"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# shellcheck source=../tests/e2e/lib.sh
+source "$root/tests/e2e/lib.sh"
+
+PLAY=(590 302)  # main menu: "Play Game"
+END=(580 302)   # in-game menu: "End Game"
+
+# Screens told apart as the play test does: the HUD's white line at the top
+# left in play; the menus' text in rows where only one menu has it.
+fraction() { convert "$1" -crop "$2x$3+$4+$5" +repage -fx "$6" -format "%[fx:mean]" info:; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+is_play_frame() { above "$(fraction "$1" 430 45 20 25 "r>0.85&&g>0.85&&b>0.85")" 0.05; }
+shows_in_game_menu() {
+  above "$(fraction "$1" 490 45 410 230 "r>0.85")" 0.1 && ! is_play_frame "$1"
+}
+shows_main_menu() {
+  ! above "$(fraction "$1" 490 45 410 230 "r>0.85")" 0.01 &&
+    above "$(fraction "$1" 370 45 410 280 "r>0.85")" 0.1 && ! is_play_frame "$1"
+}
+
+# Polls screenshots until CHECK holds, for at most 30 s.
+wait_for() {
+  local check=$1 what=$2 shot
+  for _ in $(seq 60); do
+    shot=$(e2e_shot current)
+    "$check" "$shot" && return 0
+    kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "round $round: the game ended waiting for $what"
+    sleep 0.5
+  done
+  cp "$shot" "$E2E_ARTIFACTS/failed-round$round.png"
+  e2e_fail "round $round: $what did not show (failed-round$round.png)"
+}
+
+# Escape is read once per play frame; a slow frame can miss a short tap,
+# so tap until the in-game menu shows.
+escape_to_menu() {
+  local shot
+  for _ in $(seq 8); do
+    e2e_key Escape 0.15
+    shot=$(e2e_shot current)
+    shows_in_game_menu "$shot" && return 0
+    sleep 0.5
+  done
+  wait_for shows_in_game_menu "the in-game menu after Escape"
+}
+
+memory=$E2E_ARTIFACTS/memory.txt
+sample_memory() {
+  local start=$SECONDS rss
+  while rss=$(ps -o rss= -p "$GAME_PID" 2>/dev/null); do
+    echo "$((SECONDS - start)) $rss" >>"$memory"
+    sleep 10
+  done
+}
+
+e2e_start_display
+e2e_start_game
+: >"$memory"
+sample_memory &
+sampler=$!
+round=0
+wait_for shows_main_menu "the main menu"
+deadline=$((SECONDS + minutes * 60))
+while [ $SECONDS -lt $deadline ]; do
+  round=$((round + 1))
+  e2e_click "${PLAY[@]}"
+  wait_for is_play_frame "the level after \"Play Game\""
+  e2e_move_relative 80 40
+  e2e_key w 0.6
+  xdotool mousedown 1
+  sleep 0.3
+  xdotool mouseup 1
+  e2e_key s 0.4
+  sleep 1  # the explosion burns out
+  escape_to_menu
+  e2e_click "${END[@]}"
+  wait_for shows_main_menu "the main menu after \"End Game\""
+done
+
+kill -TERM "$GAME_PID"
+e2e_wait_exit 120
+kill "$sampler" 2>/dev/null || true
+[ "$GAME_STATUS" = 0 ] || e2e_fail "the game ended with status $GAME_STATUS"
+if grep -E "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:" "$E2E_TMP/game.log" >&2; then
+  e2e_fail "the sanitizers reported an error"
+fi
+
+# Start, the first sample a minute in, the end, and the largest after it.
+read -r first one_minute last peak <<<"$(awk '
+  NR == 1 { first = $2 }
+  $1 >= 60 && !m { m = $2 }
+  m && $2 > peak { peak = $2 }
+  { last = $2 }
+  END { print first, m ? m : last, last, peak ? peak : last }' "$memory")"
+echo "soak: $round rounds in $minutes min; resident memory (kB): start $first," \
+  "1 min $one_minute, end $last, peak after 1 min $peak"
+if awk -v a="$last" -v b="$one_minute" 'BEGIN { exit !(a > b * 1.01) }'; then
+  # AddressSanitizer holds freed memory in quarantine: there only its own
+  # leak report counts.
+  if grep -q "^DRIFTWING_SANITIZE:BOOL=ON" "$build/CMakeCache.txt" 2>/dev/null; then
+    echo "soak: memory growth not judged on a sanitizer build"
+  else
+    e2e_fail "resident memory grew from $one_minute kB to $last kB after the first minute"
+  fi
+fi
+echo "soak passed"
