@@ -1,6 +1,9 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <cstdio>
 #include <string>
@@ -53,6 +56,15 @@ Mix_Chunk* LoadChunk(const char* path) {
 }  // namespace
 
 bool Game::Startup() {
+#ifdef __GLIBC__
+  // Big blocks (the level file and its arrays, texture images: all read
+  // again for every game) get mappings of their own that go back to the
+  // system when freed. Left to itself glibc raises this threshold after the
+  // first such block is freed and serves the rest from a heap that keeps
+  // the largest mix of them it has seen: the game's memory then grows for
+  // its first few games.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
   if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) != 0) {
     return Fail("opening the audio device", nullptr,
                 std::string(Mix_GetError()) +

@@ -33,7 +33,7 @@ mkdir -p "$out"
 # The targets: name, the largest input worth trying, the sources (globs are
 # expanded from the project's root). Seeds go to $out/NAME/seeds.
 targets=(
-  "level 65536 fuzz/level_fuzzer.cpp level/*.cpp assets/byte_reader.cpp world/entity.cpp platform/clock.cpp"
+  "level 32768 fuzz/level_fuzzer.cpp level/*.cpp assets/byte_reader.cpp world/entity.cpp platform/clock.cpp"
   "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp assets/texture.cpp"
   "p3d 8192 fuzz/p3d_fuzzer.cpp assets/p3d_model.cpp assets/bitmap.cpp assets/byte_reader.cpp assets/texture.cpp"
 )
@@ -66,6 +66,10 @@ run_target() {
   local dict=()
   [ -f "fuzz/$name.dict" ] && dict=(-dict="$root/fuzz/$name.dict")
   echo "fuzz: $name (${limit[*]})"
+  # A smaller quarantine for freed memory, and no filling of new blocks,
+  # double the speed of the level reader's fuzzer; use after free is still
+  # caught within the last 16 MB freed.
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16:max_malloc_fill_size=0}
   mkdir -p "$out/$name/corpus" "$out/$name/seeds"
   if ! (cd "$out/$name" && "./${name}_fuzzer" "${limit[@]}" "${dict[@]}" -max_len="$max_len" \
       -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 corpus seeds >fuzz.log 2>&1); then

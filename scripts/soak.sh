@@ -40,30 +40,38 @@ shows_main_menu() {
     above "$(fraction "$1" 370 45 410 280 "r>0.85")" 0.1 && ! is_play_frame "$1"
 }
 
-# Polls screenshots until CHECK holds, for at most 30 s.
-wait_for() {
-  local check=$1 what=$2 shot
-  for _ in $(seq 60); do
+# Polls screenshots until CHECK holds, for at most SECONDS.
+poll() {
+  local check=$1 seconds=$2 shot deadline=$((SECONDS + $2))
+  while [ $SECONDS -lt $deadline ]; do
     shot=$(e2e_shot current)
     "$check" "$shot" && return 0
-    kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "round $round: the game ended waiting for $what"
+    kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "round $round: the game ended"
     sleep 0.5
   done
-  cp "$shot" "$E2E_ARTIFACTS/failed-round$round.png"
-  e2e_fail "round $round: $what did not show (failed-round$round.png)"
+  return 1
+}
+fail_round() {
+  cp "$E2E_ARTIFACTS/current.png" "$E2E_ARTIFACTS/failed-round$round.png"
+  e2e_fail "round $round: $1 did not show (failed-round$round.png)"
 }
 
-# Escape is read once per play frame; a slow frame can miss a short tap,
-# so tap until the in-game menu shows.
-escape_to_menu() {
-  local shot
-  for _ in $(seq 8); do
-    e2e_key Escape 0.15
-    shot=$(e2e_shot current)
-    shows_in_game_menu "$shot" && return 0
-    sleep 0.5
+# A slow frame on a busy machine can miss a short click or key tap, and a
+# long one could act twice: tap, give the screen time to change, tap again.
+click_until() {
+  local x=$1 y=$2 check=$3 what=$4
+  for _ in 1 2 3 4; do
+    e2e_click "$x" "$y"
+    poll "$check" 20 && return 0
   done
-  wait_for shows_in_game_menu "the in-game menu after Escape"
+  fail_round "$what"
+}
+escape_to_menu() {
+  for _ in 1 2 3 4 5 6; do
+    e2e_key Escape 0.15
+    poll shows_in_game_menu 5 && return 0
+  done
+  fail_round "the in-game menu after Escape"
 }
 
 memory=$E2E_ARTIFACTS/memory.txt
@@ -81,12 +89,11 @@ e2e_start_game
 sample_memory &
 sampler=$!
 round=0
-wait_for shows_main_menu "the main menu"
+poll shows_main_menu 60 || fail_round "the main menu"
 deadline=$((SECONDS + minutes * 60))
 while [ $SECONDS -lt $deadline ]; do
   round=$((round + 1))
-  e2e_click "${PLAY[@]}"
-  wait_for is_play_frame "the level after \"Play Game\""
+  click_until "${PLAY[@]}" is_play_frame "the level after \"Play Game\""
   e2e_move_relative 80 40
   e2e_key w 0.6
   xdotool mousedown 1
@@ -95,8 +102,7 @@ while [ $SECONDS -lt $deadline ]; do
   e2e_key s 0.4
   sleep 1  # the explosion burns out
   escape_to_menu
-  e2e_click "${END[@]}"
-  wait_for shows_main_menu "the main menu after \"End Game\""
+  click_until "${END[@]}" shows_main_menu "the main menu after \"End Game\""
 done
 
 kill -TERM "$GAME_PID"
