@@ -6,6 +6,7 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ Mix_Chunk* LoadChunk(const char* path) {
   std::string error;
   if (!ReadWholeFile(path, bytes, error)) {
     Fail("loading the sound", path, error);
+    return nullptr;
+  }
+  if (bytes.empty()) {
+    Fail("loading the sound", path, "the file is empty");
     return nullptr;
   }
   // The chunk keeps its own converted copy of the samples.
@@ -135,6 +140,9 @@ bool Game::LoadAssets() {
 }
 
 bool Game::LoadSounds() {
+  // A cut-off WAV file is damage to report, not a shorter sound to play
+  // (SDL's default); a setting of the player's own is kept.
+  setenv("SDL_WAVE_TRUNCATION", "strict", 0);
   gRocketSound = LoadChunk("sound/rocket.wav");
   if (!gRocketSound) return false;
   gExplosionSound = LoadChunk("sound/explode01.wav");

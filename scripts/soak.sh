@@ -56,22 +56,25 @@ fail_round() {
   e2e_fail "round $round: $1 did not show (failed-round$round.png)"
 }
 
-# A slow frame on a busy machine can miss a short click or key tap, and a
-# long one could act twice: tap, give the screen time to change, tap again.
+# A slow frame on a busy machine can miss a short click or key tap: click
+# again, but only while the screen still shows FROM, so a click cannot act
+# twice (after "End Game", "Play Game" stands where it was).
 click_until() {
-  local x=$1 y=$2 check=$3 what=$4
-  for _ in 1 2 3 4; do
+  local x=$1 y=$2 from=$3 check=$4 what=$5
+  for _ in 1 2 3 4 5 6; do
     e2e_click "$x" "$y"
-    poll "$check" 20 && return 0
+    poll "$check" 10 && return 0
+    "$from" "$E2E_ARTIFACTS/current.png" || break
   done
-  fail_round "$what"
+  poll "$check" 60 || fail_round "$what"
 }
 escape_to_menu() {
   for _ in 1 2 3 4 5 6; do
     e2e_key Escape 0.15
     poll shows_in_game_menu 5 && return 0
+    is_play_frame "$E2E_ARTIFACTS/current.png" || break
   done
-  fail_round "the in-game menu after Escape"
+  poll shows_in_game_menu 30 || fail_round "the in-game menu after Escape"
 }
 
 memory=$E2E_ARTIFACTS/memory.txt
@@ -93,7 +96,7 @@ poll shows_main_menu 60 || fail_round "the main menu"
 deadline=$((SECONDS + minutes * 60))
 while [ $SECONDS -lt $deadline ]; do
   round=$((round + 1))
-  click_until "${PLAY[@]}" is_play_frame "the level after \"Play Game\""
+  click_until "${PLAY[@]}" shows_main_menu is_play_frame "the level after \"Play Game\""
   e2e_move_relative 80 40
   e2e_key w 0.6
   xdotool mousedown 1
@@ -102,7 +105,7 @@ while [ $SECONDS -lt $deadline ]; do
   e2e_key s 0.4
   sleep 1  # the explosion burns out
   escape_to_menu
-  click_until "${END[@]}" shows_main_menu "the main menu after \"End Game\""
+  click_until "${END[@]}" shows_in_game_menu shows_main_menu "the main menu after \"End Game\""
 done
 
 kill -TERM "$GAME_PID"
