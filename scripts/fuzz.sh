@@ -31,7 +31,9 @@ out="$root/$build/fuzz"
 mkdir -p "$out"
 
 # The targets: name, the largest input worth trying, the sources (globs are
-# expanded from the project's root). Seeds go to $out/NAME/seeds.
+# expanded from the project's root). A new reader's fuzzer is one more line
+# here; it starts from whatever write_seeds leaves in $out/NAME/seeds and
+# uses fuzz/NAME.dict when there is one.
 targets=(
   "level 32768 fuzz/level_fuzzer.cpp level/*.cpp assets/byte_reader.cpp world/entity.cpp platform/clock.cpp"
   "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp assets/texture.cpp"
