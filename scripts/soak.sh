@@ -56,13 +56,24 @@ fail_round() {
   e2e_fail "round $round: $1 did not show (failed-round$round.png)"
 }
 
-# A slow frame on a busy machine can miss a short click or key tap: click
-# again, but only while the screen still shows FROM, so a click cannot act
-# twice (after "End Game", "Play Game" stands where it was).
+# The menu acts on a button held over an entry. After "End Game" its next
+# frame shows "Play Game" at the same place, so a press read late would act
+# twice: point at the entry, press briefly and move away before releasing.
+tap_button() {
+  e2e_move "$1" "$2"
+  sleep 0.5  # a frame reads the pointer's position
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mousemove 10 740
+  sleep 0.05
+  xdotool mouseup 1
+}
+# A slow frame on a busy machine can miss the press: press again, but only
+# while the screen still shows FROM.
 click_until() {
   local x=$1 y=$2 from=$3 check=$4 what=$5
-  for _ in 1 2 3 4 5 6; do
-    e2e_click "$x" "$y"
+  for _ in 1 2 3 4 5 6 7 8; do
+    tap_button "$x" "$y"
     poll "$check" 10 && return 0
     "$from" "$E2E_ARTIFACTS/current.png" || break
   done
