@@ -41,7 +41,8 @@ float Game::BeginFrame(uint32_t now) {
   uint32_t elapsedMs = now - lastFrameTicks;
   float dt = static_cast<float>(elapsedMs) * 0.001f;
   lastFrameTicks = now;
-  if (now > lastFpsTicks + 500) {
+  // Differences of tick counts stay right across the counter's wrap.
+  if (now - lastFpsTicks > 500) {
     lastFpsTicks = now;
     fps = 1000.0f / static_cast<float>(elapsedMs);
   }

@@ -1,14 +1,20 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/fonts.h"
 #include "app/game.h"
 #include "app/shader_support.h"
 #include "app/video.h"
+#include "assets/byte_reader.h"
 #include "assets/static_assets.h"
 
 namespace {
@@ -32,8 +38,21 @@ bool LoadMaterial(Material& material, const char* path) {
   return material.Load(path, true) || Fail("loading the bitmap", path, LastAssetError());
 }
 
+// Read through the one checked file reader, so a directory, device or FIFO
+// in the sound's place is refused rather than handed to the decoder.
 Mix_Chunk* LoadChunk(const char* path) {
-  SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!ReadWholeFile(path, bytes, error)) {
+    Fail("loading the sound", path, error);
+    return nullptr;
+  }
+  if (bytes.empty()) {
+    Fail("loading the sound", path, "the file is empty");
+    return nullptr;
+  }
+  // The chunk keeps its own converted copy of the samples.
+  SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   Mix_Chunk* chunk = stream ? Mix_LoadWAV_RW(stream, 1) : nullptr;
   if (!chunk) Fail("loading the sound", path, Mix_GetError());
   return chunk;
@@ -42,6 +61,15 @@ Mix_Chunk* LoadChunk(const char* path) {
 }  // namespace
 
 bool Game::Startup() {
+#ifdef __GLIBC__
+  // Big blocks (the level file and its arrays, texture images: all read
+  // again for every game) get mappings of their own that go back to the
+  // system when freed. Left to itself glibc raises this threshold after the
+  // first such block is freed and serves the rest from a heap that keeps
+  // the largest mix of them it has seen: the game's memory then grows for
+  // its first few games.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
   if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) != 0) {
     return Fail("opening the audio device", nullptr,
                 std::string(Mix_GetError()) +
@@ -56,7 +84,10 @@ bool Game::Startup() {
     return Fail("building the menu font", "Impact", LastFontError());
   }
   gMenuFont = titleFont;
-  menu.Build();
+  // Without its background the menu is white text on white: unreadable.
+  if (!menu.Build()) {
+    return Fail("loading the bitmap", "textures/menu_bg.bmp", LastAssetError());
+  }
   ShowLoadingScreen();
   if (!LoadAssets()) return false;
   if (!LoadSounds()) return false;
@@ -73,8 +104,11 @@ bool Game::Startup() {
   glEnableClientState(GL_COLOR_ARRAY);
   glEnable(GL_COLOR_MATERIAL);
 
-  // The track is never played; a missing one is no reason to stop.
-  music = Mix_LoadMUS("sound/track6.ogg");
+  // The track is never played; a missing one is no reason to stop. It is
+  // streamed from its file, so only a plain file is handed over (a FIFO
+  // would block the decoder).
+  std::string musicError;
+  music = IsPlainFile("sound/track6.ogg", musicError) ? Mix_LoadMUS("sound/track6.ogg") : nullptr;
   inputTimer = 0.0f;
   gShadersAvailable = InitShaderSupport();
   gCamera = &camera;
@@ -106,6 +140,9 @@ bool Game::LoadAssets() {
 }
 
 bool Game::LoadSounds() {
+  // A cut-off WAV file is damage to report, not a shorter sound to play
+  // (SDL's default); a setting of the player's own is kept.
+  setenv("SDL_WAVE_TRUNCATION", "strict", 0);
   gRocketSound = LoadChunk("sound/rocket.wav");
   if (!gRocketSound) return false;
   gExplosionSound = LoadChunk("sound/explode01.wav");

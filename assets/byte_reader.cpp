@@ -1,7 +1,10 @@
 #include "assets/byte_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -86,27 +89,71 @@ void ByteReader::Fail(const std::string& reason) {
   error_ = reason;
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& error) {
-  bytes.clear();
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), &std::fclose);
-  if (!file) {
+namespace {
+
+// Directories, devices such as /dev/zero, FIFOs and sockets have no size to
+// trust; only a plain file is data.
+bool CheckPlain(const struct stat& info, std::string& error) {
+  if (S_ISDIR(info.st_mode)) {
+    error = "is a directory, not a file";
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = "is not a regular file (a device, FIFO or socket)";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsPlainFile(const char* path, std::string& error) {
+  struct stat info;
+  if (::stat(path, &info) != 0) {
     error = std::string("cannot open: ") + std::strerror(errno);
     return false;
   }
-  // Size the buffer once when the file can say how long it is.
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    long size = std::ftell(file.get());
-    if (size > 0) bytes.reserve(static_cast<size_t>(size));
-    std::rewind(file.get());
-  }
-  uint8_t chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  if (std::ferror(file.get())) {
-    error = "read error";
+  return CheckPlain(info, error);
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& error) {
+  bytes.clear();
+  // Non-blocking, so a FIFO in a file's place cannot hang the open.
+  const int fd = ::open(path, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error = std::string("cannot open: ") + std::strerror(errno);
     return false;
   }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat info;
+  if (::fstat(fd, &info) != 0) {
+    error = std::string("cannot read its size: ") + std::strerror(errno);
+    return false;
+  }
+  if (!CheckPlain(info, error)) return false;
+  if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > kMaxFileBytes) {
+    error = "is " + std::to_string(info.st_size) + " bytes, more than the " +
+            std::to_string(kMaxFileBytes) + " a game file may have";
+    return false;
+  }
+  const size_t size = static_cast<size_t>(info.st_size);
+  bytes.resize(size);
+  // One read for the whole file; the loop only mops up a short read.
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, bytes.data() + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = std::string("read error: ") + std::strerror(errno);
+      bytes.clear();
+      return false;
+    }
+    if (n == 0) break;  // the file shrank since fstat
+    got += static_cast<size_t>(n);
+  }
+  bytes.resize(got);
   return true;
 }

@@ -48,5 +48,14 @@ class ByteReader {
   std::string error_;
 };
 
-// Reads a whole file into `bytes`; false with a reason when it cannot be read.
+// Largest file the game reads; anything bigger is taken as damage.
+constexpr uint64_t kMaxFileBytes = 1ull << 30;
+
+// Reads a whole regular file into `bytes` with one read sized by its length.
+// False with a reason when it cannot be read, is too big, or is not a plain
+// file (a directory, a device such as /dev/zero, a FIFO).
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& error);
+
+// True when `path` names a plain file (not a directory, device, FIFO or
+// socket); false with a reason otherwise. For files read by other libraries.
+bool IsPlainFile(const char* path, std::string& error);

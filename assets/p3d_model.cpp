@@ -39,8 +39,8 @@ void ReadVectors(ByteReader& in, Vector3* out, uint32_t count) {
   }
 }
 
-bool ParseMesh(const std::vector<uint8_t>& bytes, MeshData& mesh, std::string& error) {
-  ByteReader in(bytes);
+bool ParseMesh(const uint8_t* data, size_t size, MeshData& mesh, std::string& error) {
+  ByteReader in(data, size);
   uint32_t magic = in.U32();
   if (in.Failed()) {
     error = "file too short for a P3D header";
@@ -103,6 +103,13 @@ bool ParseMesh(const std::vector<uint8_t>& bytes, MeshData& mesh, std::string& e
 
 }  // namespace
 
+bool CheckP3dFile(const uint8_t* data, size_t size, std::string& texturePath, std::string& error) {
+  MeshData mesh;
+  if (!ParseMesh(data, size, mesh, error)) return false;
+  texturePath = mesh.texturePath;
+  return true;
+}
+
 P3dModel::~P3dModel() {
   delete[] indices;
   delete[] texCoords;
@@ -114,7 +121,7 @@ bool P3dModel::Load(const char* path) {
   std::vector<uint8_t> bytes;
   std::string error;
   MeshData mesh;
-  if (!ReadWholeFile(path, bytes, error) || !ParseMesh(bytes, mesh, error)) {
+  if (!ReadWholeFile(path, bytes, error) || !ParseMesh(bytes.data(), bytes.size(), mesh, error)) {
     SetLastAssetError(error);
     return false;
   }

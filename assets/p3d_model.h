@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "assets/texture.h"
 #include "world/vector3.h"
@@ -35,3 +37,7 @@ class P3dModel {
  private:
   void DrawMesh(const Material& m) const;
 };
+
+// Checks a P3D file held in memory as P3dModel::Load would, without touching
+// a model or GL: true when header and mesh are sound, with the texture path.
+bool CheckP3dFile(const uint8_t* data, size_t size, std::string& texturePath, std::string& error);

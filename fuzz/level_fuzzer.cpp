@@ -27,14 +27,16 @@ uint32_t FakeTicks() {
 }
 
 void Query(const Octree& octree, const Vector3& at) {
-  for (float radius : {0.5f, 3.0f, 40.0f}) {
+  // A small and a large sphere, two rays: enough to walk every node kind
+  // while keeping thousands of inputs a second.
+  for (float radius : {0.5f, 40.0f}) {
     Probe probe(kKindPlayerShip, radius);
     probe.position = at;
     probe.velocity = Vector3(1, -2, 3);
     float unused = 0.0f;
     octree.Collide(&probe, &unused, 0.02f);
   }
-  for (Vector3 direction : {Vector3(0, -1, 0), Vector3(0.3f, -0.5f, 0.8f), Vector3(0, 0, 1)}) {
+  for (Vector3 direction : {Vector3(0, -1, 0), Vector3(0.3f, -0.5f, 0.8f)}) {
     Ray ray{at, direction};
     float hit = 0.0f;
     octree.RayCast(&ray, 1000.0f, &hit);
@@ -54,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Octree& octree = level.octree;
   if (octree.root != nullptr) {
     Query(octree, (octree.root->boxMin + octree.root->boxMax) * 0.5f);
-    for (const SpawnPoint& spawn : level.spawnPoints) Query(octree, spawn.position);
-    for (size_t i = 0; i < level.positions.size() && i < 16; ++i) {
+    if (!level.spawnPoints.empty()) Query(octree, level.spawnPoints[0].position);
+    for (size_t i = 0; i < level.positions.size() && i < 3; ++i) {
       Query(octree, level.positions[i] + Vector3(0, 1, 0));
     }
   }

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/game.h"
@@ -20,7 +21,10 @@ constexpr uint32_t kEscapePauseMs = 200;
 MenuSystem::MenuSystem() {
   lastTicks = platform::Ticks();
   // Without its texture the menu still works, untextured.
-  material.Load("textures/concrete0.bmp", true);
+  if (!material.Load("textures/concrete0.bmp", true)) {
+    std::fprintf(stderr, "driftwing: the menu ship goes untextured: \"textures/concrete0.bmp\": %s\n",
+                 LastAssetError().c_str());
+  }
   gPendingWidth = gScreenWidth;
   gPendingHeight = gScreenHeight;
 }

@@ -89,7 +89,8 @@ void Explosion::Update(uint32_t, EntityList&, float dt) {
   for (uint32_t i = 0; i < particleCount; ++i) {
     particles[i].position += particles[i].velocity * dt;
   }
-  if (now >= endTicks) alive = false;
+  // A signed difference, so a life that spans the counter's wrap runs out on time.
+  if (static_cast<int32_t>(now - endTicks) >= 0) alive = false;
 }
 
 void Explosion::Draw() {

@@ -80,7 +80,7 @@ void PlayerShip::FireRocket() {
   if (gEntityList == nullptr) return;  // no world to fly in
   uint32_t launchTicks = platform::Ticks();
   uint32_t now = platform::Ticks();
-  if (lastShotTicks + kFireIntervalMs > now) return;
+  if (now - lastShotTicks < kFireIntervalMs) return;  // wrap-safe difference
   lastShotTicks = launchTicks;
 
   Rocket* rocket = new Rocket(position, this);

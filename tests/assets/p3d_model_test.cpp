@@ -129,7 +129,12 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"PathWithoutNul", [](auto& f) { std::memset(f.data() + kPathField, 'a', 32); },
                "texture path"},
         Damage{"MissingTexture", [](auto& f) { std::memcpy(f.data() + kPathField, "gone.bmp", 9); },
-               "texture \"gone.bmp\""}),
+               "texture \"gone.bmp\""},
+        Damage{"TextureIsADirectory", [](auto& f) { std::memcpy(f.data() + kPathField, ".", 2); },
+               "is a directory"},
+        Damage{"TextureIsEndless",
+               [](auto& f) { std::memcpy(f.data() + kPathField, "/dev/zero", 10); },
+               "not a regular file"}),
     [](const ::testing::TestParamInfo<Damage>& p) { return p.param.name; });
 
 // A failed load must not cost the model it had.

@@ -25,6 +25,8 @@ expect_start_up_failure() {
   case $what in
     missing) rm "$GAME_DIR/$file" ;;
     damaged) head -c 30 "$DRIFTWING_DATA/$file" >"$GAME_DIR/$file" ;;
+    empty) : >"$GAME_DIR/$file" ;;
+    directory) rm "$GAME_DIR/$file" && mkdir "$GAME_DIR/$file" ;;
   esac
   local status=0
   (cd "$GAME_DIR" && SDL_AUDIODRIVER=dummy timeout 60 "$DRIFTWING_BIN") >"$E2E_TMP/out.log" 2>&1 || status=$?
@@ -42,6 +44,9 @@ expect_start_up_failure missing sound/rocket.wav
 expect_start_up_failure missing sound/explode01.wav
 expect_start_up_failure damaged models/ship.p3d
 expect_start_up_failure damaged textures/explosion.bmp
+expect_start_up_failure missing textures/menu_bg.bmp
+expect_start_up_failure directory models/rocket.p3d
+expect_start_up_failure empty sound/explode01.wav
 
 # Without any usable sound device the game says how to play without sound.
 status=0

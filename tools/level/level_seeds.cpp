@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
   bool ok = Write(dir, "floor_1.wrl", MakeMesh(1, false, 1), 1) &&
             Write(dir, "floor_2.wrl", MakeMesh(2, false, 2), 2) &&
             Write(dir, "block_2.wrl", MakeMesh(2, true, 3), 2) &&
-            Write(dir, "block_3.wrl", MakeMesh(3, true, 6), 3);
+            Write(dir, "block_3.wrl", MakeMesh(3, true, 6), 3) &&
+            Write(dir, "floor_300.wrl", MakeMesh(12, true, 6), 3);  // 300 triangles
   return ok ? 0 : 1;
 }
