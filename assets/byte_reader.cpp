@@ -49,10 +49,12 @@ float ByteReader::F32() {
 }
 
 void ByteReader::Bytes(void* out, size_t count) {
+  // An empty array's storage may be null, which memcpy must never see.
+  if (count == 0) return;
   const uint8_t* p;
   if (Take(count, &p)) {
     std::memcpy(out, p, count);
-  } else if (count > 0) {
+  } else {
     std::memset(out, 0, count);
   }
 }

@@ -6,6 +6,7 @@
 
 #include "assets/byte_reader.h"
 #include "level/level_reader.h"
+#include "level/vertex_colours.h"
 #include "platform/clock.h"
 #include "world/entity.h"
 
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::SetTickSource(&FakeTicks);
   LevelData level;
   ByteReader reader(data, size);
-  if (!ReadLevel(reader, level)) return 0;
+  if (!ReadLevel(reader, level) || !ReadVertexColours(reader, level)) return 0;
 
   gLevelVertices = level.positions.data();
   gLevelTriangles = level.triangles.data();
