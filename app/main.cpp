@@ -7,6 +7,7 @@
 #include "app/game.h"
 #include "app/options.h"
 #include "app/video.h"
+#include "platform/leak_check.h"
 
 int main(int argc, char** argv) {
   ParsedOptions parsed = ParseOptions(argc, argv);
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return 1;
   }
+  platform::KeepLoadedLibrariesForLeakCheck();  // the GL driver is loaded by now
   bool cleanQuit;
   {
     demo.Start();

@@ -11,8 +11,10 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes,
     error = "cannot create " + path + ": " + std::strerror(errno);
     return false;
   }
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-      std::fflush(file.get()) != 0) {
+  // An empty vector's data() may be null, which fwrite must not be given.
+  const bool written =
+      bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  if (!written || std::fflush(file.get()) != 0) {
     error = "cannot write " + path + ": " + std::strerror(errno);
     return false;
   }
