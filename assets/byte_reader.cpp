@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/large_arrays.h"
+
 bool ByteReader::Take(size_t count, const uint8_t** out) {
   if (failed_) return false;
   if (count > size_ - position_) {
@@ -142,7 +144,7 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& e
     return false;
   }
   const size_t size = static_cast<size_t>(info.st_size);
-  bytes.resize(size);
+  platform::ResizeLarge(bytes, size);
   // One read for the whole file; the loop only mops up a short read.
   size_t got = 0;
   while (got < size) {

@@ -6,6 +6,7 @@
 
 #include "assets/byte_reader.h"
 #include "assets/vector_reader.h"
+#include "platform/large_arrays.h"
 
 namespace {
 
@@ -59,10 +60,10 @@ bool ReadVertices(ByteReader& reader, LevelData& out) {
   // Positions, normals and texture coordinates: 12 + 12 + 8 bytes a vertex.
   if (!reader.Expect(out.vertexCount, 32, "vertices")) return false;
   size_t count = out.vertexCount;
-  out.positions.resize(count);
-  out.normals.resize(count);
-  out.texCoords.resize(count);
-  out.colours.assign(count, Colour{1.0f, 1.0f, 1.0f, 1.0f});
+  platform::ResizeLarge(out.positions, count);
+  platform::ResizeLarge(out.normals, count);
+  platform::ResizeLarge(out.texCoords, count);
+  platform::AssignLarge(out.colours, count, Colour{1.0f, 1.0f, 1.0f, 1.0f});
   ReadWords(reader, out.positions.data(), 3 * count);
   ReadWords(reader, out.normals.data(), 3 * count);
   ReadWords(reader, out.texCoords.data(), 2 * count);
@@ -90,7 +91,7 @@ bool ReadTriangles(ByteReader& reader, LevelData& out) {
   if (!reader.Expect(1, 4, "triangle count")) return false;
   out.triangleCount = reader.U32();
   if (!reader.Expect(out.triangleCount, 12, "triangles")) return false;
-  out.triangles.resize(out.triangleCount);
+  platform::ResizeLarge(out.triangles, out.triangleCount);
   // Read a block of vertex triples at a time, then spread them out.
   constexpr uint32_t kBlock = 1024;
   int32_t block[3 * kBlock];
@@ -136,7 +137,7 @@ bool ReadGroups(ByteReader& reader, LevelData& out) {
     uint64_t indexCount = 3 * static_cast<uint64_t>(triangles);
     if (!reader.Expect(indexCount, 4, what.c_str())) return false;
     group.capacity = static_cast<int32_t>(indexCount + 1);
-    group.indices.resize(indexCount);
+    platform::ResizeLarge(group.indices, indexCount);
     ReadWords(reader, group.indices.data(), group.indices.size());
     for (uint32_t index : group.indices) {
       if (index >= out.vertexCount &&

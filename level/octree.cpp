@@ -10,6 +10,7 @@
 #include "assets/vector_reader.h"
 #include "level/level_data.h"
 #include "platform/clock.h"
+#include "platform/large_arrays.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ Octree& Octree::operator=(Octree&& other) noexcept {
 }
 
 void Octree::Clear() {
-  std::vector<OctreeNode>().swap(nodes);
+  decltype(nodes)().swap(nodes);
   std::vector<uint32_t>().swap(refs);
   std::vector<Box>().swap(contents);
   std::vector<int32_t>().swap(cellsPerAxis);
@@ -103,7 +104,9 @@ int32_t Octree::Depth(int32_t index) {
 }
 
 size_t Octree::MemoryBytes() const {
-  size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.capacity() * sizeof(uint32_t) +
+  // The references' run is reserved for the most the file could hold, but
+  // only the pages written are ever backed by memory.
+  size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.size() * sizeof(uint32_t) +
                  grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box);
   for (const std::vector<int32_t>& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
   return bytes;
@@ -215,17 +218,18 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   }
 
   levelCount = levels;
+  // Every position starts out zero: not present.
   nodes.resize(complete);
-  // Room for as many references as the rest of the file could hold: pages
-  // never written cost nothing, and the run is trimmed to its size at the
-  // end, so the references are copied once instead of at every growth.
+  // Room for as many references as the rest of the file could hold, so they
+  // are never copied: pages never written cost no memory.
   refs.reserve(reader.Remaining() / 8);
+  platform::AdviseLargePages(refs.data(), refs.capacity() * sizeof(uint32_t));
   cellsPerAxis.resize(levels);
   cellSize.resize(levels);
   grid.resize(levels);
   for (int32_t l = 0; l < levels; ++l) {
     cellsPerAxis[l] = 1 << l;
-    grid[l].assign(static_cast<size_t>(1) << (3 * l), -1);
+    platform::AssignLarge(grid[l], static_cast<size_t>(1) << (3 * l), -1);
   }
 
   root = &nodes[0];
@@ -248,7 +252,6 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
     Clear();
     return false;
   }
-  refs.shrink_to_fit();
   for (int32_t l = 0; l < levels; ++l) {
     cellSize[l] = rootSize * (1.0f / static_cast<float>(1 << l));
   }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/large_arrays.h"
 #include "world/vector3.h"
 
 class ByteReader;
@@ -107,7 +108,8 @@ class Octree {
 
   const OctreeNode* root = nullptr;
   int32_t levelCount = 0;
-  std::vector<OctreeNode> nodes;
+  // Positions under a leaf stay all zero, as calloc gives them.
+  std::vector<OctreeNode, platform::ZeroedAllocator<OctreeNode>> nodes;
   std::vector<uint32_t> refs;  // every node's run, packed as Ref unpacks them
   std::vector<int32_t> cellsPerAxis;
   std::vector<Vector3> cellSize;
