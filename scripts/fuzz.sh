@@ -35,10 +35,10 @@ mkdir -p "$out"
 # here; it starts from whatever write_seeds leaves in $out/NAME/seeds and
 # uses fuzz/NAME.dict when there is one.
 targets=(
-  "level 32768 fuzz/level_fuzzer.cpp level/*.cpp assets/byte_reader.cpp world/entity.cpp platform/clock.cpp"
-  "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp assets/texture.cpp"
-  "p3d 8192 fuzz/p3d_fuzzer.cpp assets/p3d_model.cpp assets/bitmap.cpp assets/byte_reader.cpp assets/texture.cpp"
-  "demo 16384 fuzz/demo_fuzzer.cpp app/demo_file.cpp app/demo_player.cpp assets/byte_reader.cpp platform/clock.cpp platform/input.cpp"
+  "level 32768 fuzz/level_fuzzer.cpp level/*.cpp assets/byte_reader.cpp platform/large_arrays.cpp world/entity.cpp platform/clock.cpp"
+  "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp platform/large_arrays.cpp assets/texture.cpp"
+  "p3d 8192 fuzz/p3d_fuzzer.cpp assets/p3d_model.cpp assets/bitmap.cpp assets/byte_reader.cpp platform/large_arrays.cpp assets/texture.cpp"
+  "demo 16384 fuzz/demo_fuzzer.cpp app/demo_file.cpp app/demo_player.cpp assets/byte_reader.cpp platform/large_arrays.cpp platform/clock.cpp platform/input.cpp"
 )
 
 # The seed corpus, written by the project's own level, bitmap and model writers.
@@ -54,7 +54,7 @@ write_seeds() {
   # The model fuzzer reads its seeds' texture "skin.bmp" from its own folder.
   (cd "$out/p3d" && ../asset_seeds "$out/bitmap/seeds" "$out/p3d/seeds")
   clang++ -std=c++17 -O1 -I. $(pkg-config --cflags sdl) fuzz/demo_seeds.cpp app/demo_file.cpp \
-    assets/byte_reader.cpp -o "$out/demo_seeds"
+    assets/byte_reader.cpp platform/large_arrays.cpp -o "$out/demo_seeds"
   "$out/demo_seeds" "$out/demo/seeds"
   cp bench/demos/arena.dem "$out/demo/seeds/"
 }
