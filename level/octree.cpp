@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -13,6 +14,9 @@
 #include "platform/large_arrays.h"
 
 namespace {
+
+// The far end of a slab test before any slab narrows it: the largest float.
+constexpr float kFarthest = std::numeric_limits<float>::max();
 
 bool IsFinite(const Vector3& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
@@ -424,7 +428,7 @@ struct RaySlabs {
     const float low[3] = {min.x, min.y, min.z};
     const float high[3] = {max.x, max.y, max.z};
     float tNear = 0.0f;
-    float tFar = 3.4028235e38f;
+    float tFar = kFarthest;
     for (int axis = 0; axis < 3; ++axis) {
       if (parallel[axis]) {
         if (origin[axis] < low[axis] || origin[axis] > high[axis]) return false;
@@ -557,7 +561,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
 
 bool RayHitsBox(const Ray* ray, const Vector3& min, const Vector3& max) {
   float tNear = 0.0f;
-  float tFar = 3.4028235e38f;
+  float tFar = kFarthest;
   const float origin[3] = {ray->origin.x, ray->origin.y, ray->origin.z};
   const float direction[3] = {ray->direction.x, ray->direction.y, ray->direction.z};
   const float low[3] = {min.x, min.y, min.z};
