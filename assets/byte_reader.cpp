@@ -4,11 +4,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "platform/large_arrays.h"
+
+namespace {
+
+// A file's window: enough for every record the readers take in one piece.
+constexpr size_t kWindowBytes = 64 * 1024;
+
+}  // namespace
+
+ByteReader::ByteReader(const PlainFile& file)
+    : data_(nullptr), size_(file.Size()), fd_(file.Descriptor()) {}
 
 bool ByteReader::Take(size_t count, const uint8_t** out) {
   if (failed_) return false;
@@ -16,8 +27,40 @@ bool ByteReader::Take(size_t count, const uint8_t** out) {
     Fail("unexpected end of file at byte " + std::to_string(position_));
     return false;
   }
-  *out = data_ + position_;
+  const bool inWindow =
+      position_ >= windowStart_ && position_ + count <= windowStart_ + windowLength_;
+  if (!inWindow && !Slide(count)) return false;
+  *out = data_ + (position_ - windowStart_);
   position_ += count;
+  return true;
+}
+
+bool ByteReader::ReadAt(uint64_t offset, void* out, size_t count) {
+  auto* bytes = static_cast<uint8_t*>(out);
+  size_t got = 0;
+  while (got < count) {
+    const ssize_t n = ::pread(fd_, bytes + got, count - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Fail(n < 0 ? std::string("read error: ") + std::strerror(errno)
+                 : "the file ended at byte " + std::to_string(offset + got) +
+                       ": it changed while it was read");
+      return false;
+    }
+    got += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool ByteReader::Slide(size_t count) {
+  // Only a file's reader has more to bring in: a block's window is all of it.
+  if (fd_ < 0) return false;
+  const size_t length = std::min(std::max(count, kWindowBytes), size_ - position_);
+  if (window_.size() < length) window_.resize(length);
+  if (!ReadAt(position_, window_.data(), length)) return false;
+  data_ = window_.data();
+  windowStart_ = position_;
+  windowLength_ = length;
   return true;
 }
 
@@ -53,6 +96,19 @@ float ByteReader::F32() {
 void ByteReader::Bytes(void* out, size_t count) {
   // An empty array's storage may be null, which memcpy must never see.
   if (count == 0) return;
+  if (fd_ >= 0 && count > kWindowBytes && !failed_ && count <= size_ - position_) {
+    // A large array: what the window holds, then the rest straight from the file.
+    const size_t windowEnd = windowStart_ + windowLength_;
+    const size_t inWindow =
+        position_ >= windowStart_ && position_ < windowEnd ? windowEnd - position_ : 0;
+    const size_t fromWindow = std::min(inWindow, count);
+    if (fromWindow > 0) std::memcpy(out, data_ + (position_ - windowStart_), fromWindow);
+    if (ReadAt(position_ + fromWindow, static_cast<uint8_t*>(out) + fromWindow,
+               count - fromWindow)) {
+      position_ += count;
+      return;
+    }
+  }
   const uint8_t* p;
   if (Take(count, &p)) {
     std::memcpy(out, p, count);
@@ -62,8 +118,12 @@ void ByteReader::Bytes(void* out, size_t count) {
 }
 
 void ByteReader::Skip(size_t count) {
-  const uint8_t* p;
-  Take(count, &p);
+  if (failed_) return;
+  if (count > size_ - position_) {
+    Fail("unexpected end of file at byte " + std::to_string(position_));
+    return;
+  }
+  position_ += count;
 }
 
 void ByteReader::Seek(size_t offset) {
@@ -120,18 +180,20 @@ bool IsPlainFile(const char* path, std::string& error) {
   return CheckPlain(info, error);
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& error) {
-  bytes.clear();
+PlainFile::~PlainFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool PlainFile::Open(const char* path, std::string& error) {
   // Non-blocking, so a FIFO in a file's place cannot hang the open.
   const int fd = ::open(path, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     error = std::string("cannot open: ") + std::strerror(errno);
     return false;
   }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
+  size_ = 0;
   struct stat info;
   if (::fstat(fd, &info) != 0) {
     error = std::string("cannot read its size: ") + std::strerror(errno);
@@ -143,19 +205,27 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& e
             std::to_string(kMaxFileBytes) + " a game file may have";
     return false;
   }
-  const size_t size = static_cast<size_t>(info.st_size);
+  size_ = static_cast<size_t>(info.st_size);
+  return true;
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& error) {
+  bytes.clear();
+  PlainFile file;
+  if (!file.Open(path, error)) return false;
+  const size_t size = file.Size();
   platform::ResizeLarge(bytes, size);
   // One read for the whole file; the loop only mops up a short read.
   size_t got = 0;
   while (got < size) {
-    const ssize_t n = ::read(fd, bytes.data() + got, size - got);
+    const ssize_t n = ::read(file.Descriptor(), bytes.data() + got, size - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       error = std::string("read error: ") + std::strerror(errno);
       bytes.clear();
       return false;
     }
-    if (n == 0) break;  // the file shrank since fstat
+    if (n == 0) break;  // the file shrank since it was opened
     got += static_cast<size_t>(n);
   }
   bytes.resize(got);

@@ -10,8 +10,13 @@
 // of a section and never touches memory outside the block.
 class ByteReader {
  public:
-  ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size), windowLength_(size) {}
   explicit ByteReader(const std::vector<uint8_t>& bytes) : ByteReader(bytes.data(), bytes.size()) {}
+  // Reads an open file as it goes, through a small window: large arrays go
+  // straight from the file to their place, and the whole file is never
+  // held in memory. A file that ends early or cannot be read fails the
+  // reader as a damaged one does.
+  explicit ByteReader(const class PlainFile& file);
 
   uint8_t U8();
   int16_t I16();
@@ -40,16 +45,44 @@ class ByteReader {
 
  private:
   bool Take(size_t count, const uint8_t** out);
+  // Moves the window of a file to start at the current position, holding
+  // at least `count` bytes.
+  bool Slide(size_t count);
+  bool ReadAt(uint64_t offset, void* out, size_t count);
 
+  // The bytes from `windowStart_` on: the whole block, or a file's window.
   const uint8_t* data_;
   size_t size_;
   size_t position_ = 0;
+  size_t windowStart_ = 0;
+  size_t windowLength_ = 0;
+  int fd_ = -1;
+  std::vector<uint8_t> window_;
   bool failed_ = false;
   std::string error_;
 };
 
 // Largest file the game reads; anything bigger is taken as damage.
 constexpr uint64_t kMaxFileBytes = 1ull << 30;
+
+// A plain file open for reading, with its size when opened.
+class PlainFile {
+ public:
+  PlainFile() = default;
+  PlainFile(const PlainFile&) = delete;
+  PlainFile& operator=(const PlainFile&) = delete;
+  ~PlainFile();
+
+  // False with a reason when the file cannot be opened, is too big, or is
+  // not a plain file (a directory, a device such as /dev/zero, a FIFO).
+  bool Open(const char* path, std::string& error);
+  int Descriptor() const { return fd_; }
+  size_t Size() const { return size_; }
+
+ private:
+  int fd_ = -1;
+  size_t size_ = 0;
+};
 
 // Reads a whole regular file into `bytes` with one read sized by its length.
 // False with a reason when it cannot be read, is too big, or is not a plain

@@ -9,10 +9,10 @@
 #include "world/world.h"
 
 bool World::Load(const char* path) {
-  std::vector<uint8_t> bytes;
+  PlainFile file;
   std::string error;
   // A file that cannot be read leaves the world as it was.
-  if (!ReadWholeFile(path, bytes, error)) {
+  if (!file.Open(path, error)) {
     loadError = std::string(path) + ": " + error;
     return false;
   }
@@ -24,7 +24,7 @@ bool World::Load(const char* path) {
   // Parsed apart from the world, so a damaged file leaves it empty rather
   // than half filled.
   LevelData level;
-  ByteReader reader(bytes);
+  ByteReader reader(file);
   if (!ReadLevel(reader, level) || !ReadVertexColours(reader, level)) {
     loadError = std::string(path) + ": " + reader.Error();
     return false;
