@@ -27,11 +27,15 @@ wait_for_screen() {
 
 # Clicks "Play Game" and polls the game's output for a line naming FILE.
 play_refused() {
-  local file=$1
-  e2e_click "${PLAY[@]}"
-  for _ in $(seq 120); do
-    e2e_game_log | grep -q "$file" && break
-    sleep 0.5
+  local file=$1 try
+  for try in 1 2 3; do
+    e2e_click "${PLAY[@]}"
+    # A stalled game can miss a click (see e2e_click_until): only then is it
+    # made again.
+    for _ in $(seq 40); do
+      e2e_game_log | grep -q "$file" && break 2
+      sleep 0.5
+    done
   done
   e2e_game_log | grep -q "$file" || e2e_fail "\"Play Game\" did not name $file"
   wait_for_screen shows_main_menu "refused-$(basename "$file")"
