@@ -55,8 +55,7 @@ play_refused map.wrl
 rmdir "$GAME_DIR/map.wrl" "$GAME_DIR/textures/rock.bmp"
 mv "$E2E_TMP/map.wrl" "$E2E_TMP/rock.bmp" -t "$GAME_DIR"
 mv "$GAME_DIR/rock.bmp" "$GAME_DIR/textures/"
-e2e_click "${PLAY[@]}"
-wait_for_screen is_play_frame mended
+e2e_click_until mended "${PLAY[@]}" is_play_frame
 echo "ok: with the files mended \"Play Game\" plays"
 kill -TERM "$GAME_PID"
 e2e_wait_exit 30
