@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/assets/scratch_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -15,8 +15,8 @@ namespace {
 // in prefix/bin and its data in prefix/share/driftwing, and a folder "own"
 // of data the player names with --data; `withData` says which hold data.
 struct Layout {
-  ScratchDir scratch;
-  fs::path root = fs::current_path();
+  TempDir scratch{TempDir::kEnter};
+  fs::path root = scratch.path();
   std::string program = (root / "prefix/bin/driftwing").string();
   std::string installed = (root / "prefix/share/driftwing").string();
   std::string own = (root / "own").string();

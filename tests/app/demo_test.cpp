@@ -12,6 +12,7 @@
 #include "app/game.h"
 #include "assets/byte_reader.h"
 #include "assets/static_assets.h"
+#include "tests/support/damaged_file.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/scripted_input.h"
@@ -65,14 +66,8 @@ TEST(DemoFile, ReadsBackWhatWasWritten) {
 }
 
 TEST(DemoFile, DamagedDemosAreRefusedWithAReason) {
-  const std::vector<uint8_t> good = SmallDemo();
   const size_t header = 20;
-  struct Case {
-    const char* name;
-    std::function<void(std::vector<uint8_t>&)> damage;
-    const char* reason;
-  };
-  const Case cases[] = {
+  ExpectEachRefused(SmallDemo(), {
       {"empty", [](auto& b) { b.clear(); }, "too short"},
       {"another format", [](auto& b) { b[0] = 'X'; }, "not a Driftwing demo"},
       {"a later version", [](auto& b) { b[8] = 2; }, "version 2"},
@@ -137,14 +132,7 @@ TEST(DemoFile, DamagedDemosAreRefusedWithAReason) {
          b.insert(b.end(), {0x04, SDL_KEYDOWN, 0, 1, 0, 0x60, 0x01, 0, 0, 0, 0});  // key 352
        },
        "past the last key"},
-  };
-  ASSERT_EQ(ReadError(good), "");
-  for (const Case& c : cases) {
-    std::vector<uint8_t> bytes = good;
-    c.damage(bytes);
-    std::string error = ReadError(bytes);
-    EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": \"" << error << "\"";
-  }
+  }, ReadError);
 }
 
 TEST(DemoFile, TicksWrapAndLongStepsSurvive) {
@@ -179,11 +167,14 @@ class DemoReplay : public ::testing::Test {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     EnsureGlContext();
   }
-  // Each start-up loads the sounds again; the game itself does it once.
-  static void FreeSounds() {
+  // Each start-up loads the sounds and opens the audio device again; the
+  // game itself does it once and closes the device with SDL_Quit. Left open,
+  // the device's thread can still be mixing while the test program exits.
+  static void CloseSound() {
     Mix_FreeChunk(gRocketSound);
     Mix_FreeChunk(gExplosionSound);
     gRocketSound = gExplosionSound = nullptr;
+    Mix_CloseAudio();
   }
   InDataDir inData;
 };
@@ -270,7 +261,7 @@ TEST_F(DemoReplay, ARecordedGameReplaysToTheSameWorldTwice) {
     explosions = script.explosionsSeen;
     recorded = WorldStateHash(game.world, game.camera);
     bytes = recorder.Finish();
-    FreeSounds();
+    CloseSound();
   }
   EXPECT_GT(explosions, 0u) << "the rocket never exploded";
 
@@ -291,7 +282,7 @@ TEST_F(DemoReplay, ARecordedGameReplaysToTheSameWorldTwice) {
     EXPECT_EQ(frames, player.Recording().FrameCount());
     EXPECT_TRUE(player.InStep()) << player.StepError();
     EXPECT_EQ(WorldStateHash(game.world, game.camera), recorded) << "replay " << replay;
-    FreeSounds();
+    CloseSound();
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/support/gl_context.h"
+#include "tests/support/load_errors.h"
 
 namespace {
 
@@ -13,9 +14,9 @@ class Fonts : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     EnsureGlContext();
-    ASSERT_TRUE(BuildBitmapFont(bitmapFont, "Impact", 40)) << LastFontError();
+    ASSERT_TRUE(BuildBitmapFont(bitmapFont, "Impact", 40)) << FontLoadError();
     ASSERT_TRUE(BuildOutlineFont(outlineFont, "Impact", 12, 0.1f, outlineMetrics))
-        << LastFontError();
+        << FontLoadError();
   }
 
   void SetUp() override {

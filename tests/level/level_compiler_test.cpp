@@ -1,5 +1,5 @@
 // The level compiler: the triangle-box test, the octree builder, the level
-// builder's checks, mesh import, and the default level it makes.
+// builder's checks and mesh import.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,13 +7,8 @@
 #include <random>
 #include <set>
 
-#include "assets/byte_reader.h"
 #include "level/collision.h"
-#include "level/level_reader.h"
 #include "tests/level/level_test_support.h"
-#include "tests/level/recording_entity.h"
-#include "tests/support/fake_clock.h"
-#include "tests/support/gl_context.h"
 #include "tools/level/level_builder.h"
 #include "tools/level/mesh_import.h"
 #include "tools/level/triangle_box.h"
@@ -204,8 +199,8 @@ TEST(LevelBuilder, RefusesMeshesTheGameCannotUse) {
 
 TEST(MeshImport, ReadsGeometrySpawnPointsAndThePathFromAnObjFile) {
   TempDir dir;
-  WriteText(dir.File("test.mtl"), "newmtl sand\nnewmtl rock\nnewmtl metal\n");
-  WriteText(dir.File("test.obj"), R"(mtllib test.mtl
+  dir.WriteText("test.mtl", "newmtl sand\nnewmtl rock\nnewmtl metal\n");
+  dir.WriteText("test.obj", R"(mtllib test.mtl
 o floor
 v 0 0 0
 v 0 0 10
@@ -278,8 +273,8 @@ TEST(MeshImport, ReadsAGltfFileWithEmptySpawnNodesAndMirroredCopies) {
   const uint16_t indices[4] = {0, 1, 2, 0};
   std::memcpy(buffer.data(), positions, 36);
   std::memcpy(buffer.data() + 36, indices, 8);
-  WriteFile(dir.File("level.bin"), buffer);
-  WriteText(dir.File("level.gltf"), R"({
+  dir.Write("level.bin", buffer);
+  dir.WriteText("level.gltf", R"({
   "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1, 2]}],
   "nodes": [
     {"name": "floor", "mesh": 0},
@@ -309,62 +304,6 @@ TEST(MeshImport, ReadsAGltfFileWithEmptySpawnNodesAndMirroredCopies) {
   ASSERT_EQ(mesh.spawnPoints.size(), 1u);
   EXPECT_FLOAT_EQ(mesh.spawnPoints[0].x, 1.0f);
   EXPECT_FLOAT_EQ(mesh.spawnPoints[0].z, 3.0f);
-}
-
-// The default level the build compiles from make_arena's mesh.
-class DefaultLevelFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    ASSERT_TRUE(ReadWholeFile((DataDir() + "/map.wrl").c_str(), bytes, error)) << error;
-    ByteReader reader(bytes);
-    ASSERT_TRUE(ReadLevel(reader, level)) << reader.Error();
-    gLevelVertices = level.positions.data();
-    gLevelTriangles = level.triangles.data();
-  }
-  void TearDown() override {
-    gLevelVertices = nullptr;
-    gLevelTriangles = nullptr;
-  }
-  float GroundBelow(const Vector3& from, float reach) {
-    Ray down{from, Vector3(0, -1, 0)};
-    float hit = -1.0f;
-    EXPECT_TRUE(level.octree.RayCast(&down, reach, &hit)) << from.x << ", " << from.z;
-    return hit;
-  }
-  FakeClock clock{FreshTicks(), 1};
-  LevelData level;
-};
-
-TEST_F(DefaultLevelFile, HasTheArenasMaterialsPathAndDetail) {
-  std::set<std::string> names(level.materialNames.begin(), level.materialNames.end());
-  EXPECT_EQ(names, (std::set<std::string>{"grass", "rock", "concrete", "metal", "sand"}));
-  for (int32_t i = 0; i < level.materialCount; ++i) EXPECT_EQ(level.groups[i].material, i);
-  EXPECT_GE(level.triangleCount, 3000u);
-  EXPECT_GE(level.pathNodeCount, 8u);
-  for (const PathNode& node : level.pathNodes) EXPECT_GE(node.linkCount, 2u);
-}
-
-TEST_F(DefaultLevelFile, TheShipStartsInTheOpenAndLandsOnTheGround) {
-  ASSERT_GE(level.spawnPointCount, 1u);
-  const Octree& octree = level.octree;
-  Vector3 spawn = level.spawnPoints[0].position;
-  ASSERT_TRUE(BoxContains(octree.root->boxMin, octree.root->boxMax, spawn));
-  float below = GroundBelow(spawn, 100.0f);
-  EXPECT_GT(below, 3.0f);
-  EXPECT_LT(below, 20.0f);
-  Ray up{spawn, Vector3(0, 1, 0)};
-  float above = 0.0f;
-  EXPECT_FALSE(octree.RayCast(&up, 500.0f, &above));
-
-  RecordingEntity ship(kKindPlayerShip, 3.0f);
-  ship.position = spawn - Vector3(0, below - 2.5f, 0);
-  float unused = 0.0f;
-  octree.Collide(&ship, &unused, 0.02f);
-  EXPECT_TRUE(ship.collided);
-  EXPECT_GT(gPolygonsTested, 0);
-  EXPECT_LT(gPolygonsTested, 200);
 }
 
 }  // namespace

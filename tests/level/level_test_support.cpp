@@ -1,11 +1,6 @@
 #include "tests/level/level_test_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
 #include "level/level_reader.h"
 #include "tools/level/level_writer.h"
@@ -71,30 +66,4 @@ uint32_t FreshTicks() {
   static uint32_t next = 0;
   next += 10000000u;
   return next;
-}
-
-TempDir::TempDir() {
-  char pattern[] = "/tmp/driftwing-level-XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) {
-    std::perror("mkdtemp");
-    std::abort();
-  }
-  path_ = made;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << path;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }

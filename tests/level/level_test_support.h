@@ -6,6 +6,7 @@
 
 #include "assets/byte_reader.h"
 #include "level/level_data.h"
+#include "tests/support/temp_dir.h"
 #include "tools/level/level_source.h"
 
 using Corners = std::array<Vector3, 3>;
@@ -38,20 +39,3 @@ std::string ParseError(const std::vector<uint8_t>& bytes);
 // Each call a stamp the query stamp has not reached yet, so a test can name
 // the stamp its next query will use.
 uint32_t FreshTicks();
-
-// A temporary folder removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
-void WriteText(const std::string& path, const std::string& text);

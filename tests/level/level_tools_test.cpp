@@ -57,7 +57,7 @@ class LevelTools : public ::testing::Test {
 TEST_F(LevelTools, WarnsAboutATinyScanAndMakesItPlayableWithScaleAndSpawn) {
   // About 2 units across, 3200 triangles, a material name no texture can
   // have, no spawn point: a scan as exported.
-  WriteText(dir.File("scan.obj"), Sheet(40, 2.0f, "%%%DEFAULT"));
+  dir.WriteText("scan.obj", Sheet(40, 2.0f, "%%%DEFAULT"));
   ToolRun raw = RunTool(Levelc(dir.File("scan.obj") + " " + dir.File("raw.wrl")));
   EXPECT_EQ(raw.status, 0) << raw.err;
   for (const char* warning :
@@ -89,8 +89,8 @@ TEST_F(LevelTools, TurnsAZUpGltfUpright) {
   const uint16_t indices[4] = {0, 1, 2, 0};
   std::memcpy(buffer.data(), positions, 36);
   std::memcpy(buffer.data() + 36, indices, 8);
-  WriteFile(dir.File("zup.bin"), buffer);
-  WriteText(dir.File("zup.gltf"), R"({
+  dir.Write("zup.bin", buffer);
+  dir.WriteText("zup.gltf", R"({
   "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1]}],
   "nodes": [{"name": "floor", "mesh": 0}, {"name": "spawn", "translation": [1, 2, 5]}],
   "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1, "material": 0}]}],
@@ -115,7 +115,7 @@ TEST_F(LevelTools, TurnsAZUpGltfUpright) {
 
 TEST_F(LevelTools, RefusesAndWarnsAsTheAuthorNeedsToHear) {
   std::filesystem::create_directories(dir.File("textures"));
-  WriteText(dir.File("textures/grass.bmp"), "not checked here");
+  dir.WriteText("textures/grass.bmp", "not checked here");
   std::string sevenMaterials;
   for (int m = 0; m < 7; ++m) {
     std::string k = std::to_string(3 * m + 1);
@@ -143,7 +143,7 @@ TEST_F(LevelTools, RefusesAndWarnsAsTheAuthorNeedsToHear) {
        "bad or missing value for --up", nullptr},
   };
   for (const Case& c : cases) {
-    WriteText(dir.File("in.obj"), c.obj);
+    dir.WriteText("in.obj", c.obj);
     ToolRun run = RunTool(Levelc(c.args + " " + dir.File("in.obj") + " " + dir.File("out.wrl")));
     EXPECT_EQ(run.status, c.status) << c.what << "\n" << run.err;
     EXPECT_TRUE(Has(run.err, c.expected)) << c.what << "\n" << run.err;
@@ -177,7 +177,7 @@ TEST(LevelInfo, DescribesTheDefaultArenaAndGivesTheReaderReasonForADamagedFile) 
   std::string error;
   ASSERT_TRUE(ReadWholeFile(arena.c_str(), bytes, error));
   bytes.resize(bytes.size() / 2);
-  WriteFile(dir.File("cut.wrl"), bytes);
+  dir.Write("cut.wrl", bytes);
   ToolRun cut = RunTool(std::string(LEVELINFO) + " " + dir.File("cut.wrl"));
   EXPECT_EQ(cut.status, 1);
   EXPECT_TRUE(Has(cut.err, "levelinfo: " + dir.File("cut.wrl") + ": ")) << cut.err;

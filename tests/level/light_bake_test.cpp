@@ -10,6 +10,7 @@
 #include "assets/texture.h"
 #include "tests/level/level_test_support.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/load_errors.h"
 #include "tools/content/bmp_writer.h"
 #include "tools/level/level_builder.h"
 #include "tools/level/level_writer.h"
@@ -174,7 +175,7 @@ TEST(LightBake, BakedGroundDrawsNearItsTextureBrightnessUnderTheWorldsLight) {
     ASSERT_TRUE(BuildLevel(mesh, OctreeBuildOptions{}, source, built, error)) << error;
     ASSERT_TRUE(WriteLevelFile(dir.File("lit.wrl"), source, error)) << error;
     World world;
-    ASSERT_TRUE(world.Load(dir.File("lit.wrl").c_str())) << world.LoadError();
+    ASSERT_TRUE(world.Load(dir.File("lit.wrl").c_str())) << LevelLoadError(world);
 
     auto lookDownAt = [&](float x, float z) {
       glMatrixMode(GL_PROJECTION);

@@ -10,6 +10,7 @@
 #include "menu/menu_system.h"
 #include "tests/menu/menu_test_support.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/load_errors.h"
 #include "tests/support/scripted_input.h"
 
 namespace {
@@ -28,7 +29,7 @@ class MenuDrawing : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     EnsureGlContext();
-    ASSERT_TRUE(BuildOutlineFont(font, "Impact", 12, 0.1f, metrics)) << LastFontError();
+    ASSERT_TRUE(BuildOutlineFont(font, "Impact", 12, 0.1f, metrics)) << FontLoadError();
     gMenuFont = font;
     glGenTextures(1, &backgroundTexture);
     glBindTexture(GL_TEXTURE_2D, backgroundTexture);
@@ -59,11 +60,7 @@ class MenuDrawing : public ::testing::Test {
     input.QueueMotion(at.mouseX, at.mouseY);
   }
 
-  void ReadFrame() {
-    frame.resize(kWidth * kHeight * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
-  }
+  void ReadFrame() { frame = ReadPixels(0, 0, kWidth, kHeight); }
 
   // Ink between two points in menu coordinates.
   Ink InkIn(float left, float bottom, float right, float top) const {

@@ -37,25 +37,6 @@ TEST(Effect, SpawnParticlesIsCappedAtTheStorage) {
   }
 }
 
-TEST(Explosion, ParticleAtTheCentreIsDimRed) {
-  FakeClock clock;
-  ScriptedRandomness random({7});
-  Explosion explosion(1000, Vector3(1, 2, 3));
-  // Equal pairs for the position (u = 0), then u = 1, -1 and 0.
-  gScript = {9, 9, 9, 9, 9, 9, 32767, 0, 0, 32767, 5, 5};
-  gScriptAt = 0;
-  explosion.SpawnParticle(0);
-  const Particle& p = explosion.particles[0];
-  const float position[3] = {p.position.x, p.position.y, p.position.z};
-  const float velocity[3] = {p.velocity.x, p.velocity.y, p.velocity.z};  // (u, u + 2, u)
-  const float expected[3][4] = {{1, 2, 3}, {1, 1, 0}, {0.6f, 0.3f, 0.01f, 1.0f}};
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_FLOAT_EQ(position[k], expected[0][k]) << k;
-    EXPECT_FLOAT_EQ(velocity[k], expected[1][k]) << k;
-  }
-  for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(p.color[k], expected[2][k]) << k;
-}
-
 TEST(Explosion, DiesWhenTheClockReachesTheEndAndStillMovesItsParticles) {
   FakeClock clock(1000);
   Explosion explosion(1000, Vector3(0, 0, 0));
