@@ -122,24 +122,6 @@ TEST_F(Collision, WhereTheShipsBoxFallsDecidesWhatIsTestedAndCounted) {
   }
 }
 
-TEST_F(Collision, ATriangleInSeveralCellsIsTestedAndCountedOnce) {
-  RecordingEntity ship(kKindPlayerShip, 3.0f);
-  ship.frozen = true;
-  ship.position = Vector3(-1, 1, -1);  // its box spans the cells around (0, 0, 0)
-  int listing = 0;
-  for (int32_t cell : level.data.octree.grid[2]) {
-    const OctreeNode& node = level.data.octree.nodes[cell];
-    if (node.RefCount() > 0 && BoxContains(node.boxMin - Vector3(3, 3, 3),
-                                           node.boxMax + Vector3(3, 3, 3), ship.position)) {
-      ++listing;
-    }
-  }
-  ASSERT_GE(listing, 2);
-  Collide(ship);
-  EXPECT_EQ(gPolygonsTested, 1);
-  EXPECT_EQ(ship.contacts.size(), 1u);
-}
-
 TEST_F(Collision, OtherKindsNeverChangeTheCount) {
   gPolygonsTested = 42;
   for (int32_t kind : {1, 2, 3}) {  // unused, rocket, explosion

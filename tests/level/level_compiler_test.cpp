@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <set>
 
@@ -118,30 +117,6 @@ TEST(LevelBuilder, TheRootBoxStartsAtOrBelowZeroAndHasRoomAbove) {
   EXPECT_LE(built.report.rootMin.z, 0.0f);
   EXPECT_GE(built.report.rootMax.x, 1100.0f + 16.0f);
   EXPECT_GE(built.report.rootMax.y, 64.0f);
-}
-
-TEST(LevelBuilder, DepthFollowsTheTriangleDensity) {
-  EXPECT_EQ(Build(Square(100)).report.octree.levels, 1);  // two triangles need no subdivision
-  LevelMesh dense;
-  dense.materialNames = {"grass"};
-  const uint32_t n = 60;
-  for (uint32_t i = 0; i <= n; ++i) {
-    for (uint32_t j = 0; j <= n; ++j) {
-      AddVertex(dense, Vector3(i * 10.0f, std::sin(i * 0.3f) * 8, j * 10.0f));
-    }
-  }
-  for (uint32_t v = 0; v + n + 2 < dense.positions.size(); ++v) {
-    if (v % (n + 1) == n) continue;
-    dense.triangles.push_back(MeshTriangle{{v, v + 1, v + n + 2}, 0});
-    dense.triangles.push_back(MeshTriangle{{v, v + n + 2, v + n + 1}, 0});
-  }
-  Built built = Build(dense);
-  ASSERT_TRUE(built.ok) << built.error;
-  const OctreeBuildStats& stats = built.report.octree;
-  EXPECT_GE(stats.levels, 4);
-  EXPECT_LE(static_cast<double>(stats.leafRefs) / stats.nonEmptyLeaves, 32.0);
-  EXPECT_GE(stats.deepestCellSize.y, 6.0f);
-  EXPECT_EQ(built.source.octreeNodes.size(), CompleteOctreeNodeCount(stats.levels));
 }
 
 TEST(LevelBuilder, SkipsTrianglesWithoutAPlaneAndLinksPathNodesBothWays) {
@@ -268,29 +243,9 @@ f 16 17 18
 
 TEST(MeshImport, ReadsAGltfFileWithEmptySpawnNodesAndMirroredCopies) {
   TempDir dir;
-  std::vector<uint8_t> buffer(44, 0);
-  const float positions[9] = {0, 0, 0, 0, 0, 1, 1, 0, 0};
-  const uint16_t indices[4] = {0, 1, 2, 0};
-  std::memcpy(buffer.data(), positions, 36);
-  std::memcpy(buffer.data() + 36, indices, 8);
-  dir.Write("level.bin", buffer);
-  dir.WriteText("level.gltf", R"({
-  "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1, 2]}],
-  "nodes": [
-    {"name": "floor", "mesh": 0},
-    {"name": "mirrored", "mesh": 0, "scale": [-1, 1, 1], "translation": [10, 0, 0]},
-    {"name": "spawn", "translation": [1, 2, 3]}
-  ],
-  "meshes": [{"name": "floor", "primitives": [{"attributes": {"POSITION": 0}, "indices": 1, "material": 0}]}],
-  "materials": [{"name": "sand"}],
-  "buffers": [{"byteLength": 44, "uri": "level.bin"}],
-  "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 36},
-                  {"buffer": 0, "byteOffset": 36, "byteLength": 6}],
-  "accessors": [
-    {"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3", "min": [0, 0, 0], "max": [1, 0, 1]},
-    {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}
-  ]
-})");
+  WriteTriangleGltf(dir, "level", {0, 0, 0, 0, 0, 1, 1, 0, 0},
+                    {R"({"name": "mirrored", "mesh": 0, "scale": [-1, 1, 1], "translation": [10, 0, 0]})",
+                     R"({"name": "spawn", "translation": [1, 2, 3]})"});
   LevelMesh mesh;
   std::string error;
   ASSERT_TRUE(ImportMesh(dir.File("level.gltf"), mesh, error)) << error;

@@ -36,6 +36,12 @@ class LoadedLevel {
 // when the file was accepted.
 std::string ParseError(const std::vector<uint8_t>& bytes);
 
+// NAME.gltf and NAME.bin in `dir`: one triangle of these corners, of
+// material "sand", as the mesh of a node "floor", then the nodes given as
+// JSON objects, all of them in the scene.
+void WriteTriangleGltf(const TempDir& dir, const std::string& name,
+                       const std::array<float, 9>& corners, const std::vector<std::string>& nodes);
+
 // Each call a stamp the query stamp has not reached yet, so a test can name
 // the stamp its next query will use.
 uint32_t FreshTicks();

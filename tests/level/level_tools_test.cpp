@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 
 #include "level/level_reader.h"
@@ -84,25 +83,8 @@ TEST_F(LevelTools, WarnsAboutATinyScanAndMakesItPlayableWithScaleAndSpawn) {
 }
 
 TEST_F(LevelTools, TurnsAZUpGltfUpright) {
-  std::vector<uint8_t> buffer(44, 0);
-  const float positions[9] = {0, 0, 0, 10, 0, 0, 0, 10, 0};  // faces +z
-  const uint16_t indices[4] = {0, 1, 2, 0};
-  std::memcpy(buffer.data(), positions, 36);
-  std::memcpy(buffer.data() + 36, indices, 8);
-  dir.Write("zup.bin", buffer);
-  dir.WriteText("zup.gltf", R"({
-  "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1]}],
-  "nodes": [{"name": "floor", "mesh": 0}, {"name": "spawn", "translation": [1, 2, 5]}],
-  "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1, "material": 0}]}],
-  "materials": [{"name": "sand"}],
-  "buffers": [{"byteLength": 44, "uri": "zup.bin"}],
-  "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 36},
-                  {"buffer": 0, "byteOffset": 36, "byteLength": 6}],
-  "accessors": [
-    {"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3", "min": [0, 0, 0], "max": [10, 10, 0]},
-    {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}
-  ]
-})");
+  WriteTriangleGltf(dir, "zup", {0, 0, 0, 10, 0, 0, 0, 10, 0},  // faces +z
+                    {R"({"name": "spawn", "translation": [1, 2, 5]})"});
   ToolRun run = RunTool(Levelc("--up z --no-bake " + dir.File("zup.gltf") + " " + dir.File("z.wrl")));
   ASSERT_EQ(run.status, 0) << run.err;
   LevelData level = ReadBack(dir.File("z.wrl"));

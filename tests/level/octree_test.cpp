@@ -1,10 +1,7 @@
-// The octree as read from a level file: moved, and the ray query at its
-// edges. Its answers on whole levels are checked in level_property_test.
+// The octree's ray query at its edges. Its answers on whole levels are checked in level_property_test.
 #include "level/octree.h"
 
 #include <gtest/gtest.h>
-
-#include <utility>
 
 #include "tests/level/level_test_support.h"
 #include "tests/support/fake_clock.h"
@@ -15,24 +12,6 @@ const Corners kFloor = {Vector3(-50, 0, -50), Vector3(-50, 0, 50), Vector3(50, 0
 
 // The floor in a complete octree of three levels.
 LevelSource Floor() { return SoupLevel({kFloor}, 3, Vector3(-64, -64, -64), Vector3(64, 64, 64)); }
-
-TEST(Octree, MovingKeepsTheRootPointingIntoTheNodes) {
-  LoadedLevel level(Floor());
-  Octree& source = level.data.octree;
-  const OctreeNode* firstNode = source.nodes.data();
-  Octree moved(std::move(source));
-  EXPECT_EQ(moved.root, firstNode);
-  EXPECT_EQ(moved.nodes.data(), firstNode);
-  EXPECT_EQ(source.root, nullptr);
-  EXPECT_TRUE(source.grid.empty());
-  EXPECT_TRUE(source.refs.empty());
-
-  Octree assigned;
-  assigned = std::move(moved);
-  EXPECT_EQ(assigned.root, firstNode);
-  EXPECT_FALSE(assigned.refs.empty());
-  EXPECT_EQ(moved.root, nullptr);
-}
 
 TEST(RayHitsBox, SlabsAndDirection) {
   const Vector3 lo(-10, -10, -10), hi(10, 10, 10);
