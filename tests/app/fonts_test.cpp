@@ -56,15 +56,6 @@ TEST_F(Fonts, BothFontsHaveAListForEveryCharacter) {
   }
 }
 
-TEST_F(Fonts, OutlineMetricsAreInEmUnits) {
-  const GlyphMetricsFloat& a = Metrics('a');
-  EXPECT_GT(a.gmfCellIncX, 0.2f);
-  EXPECT_LT(a.gmfCellIncX, 1.0f);
-  EXPECT_GT(a.gmfBlackBoxY, 0.2f);
-  EXPECT_LT(a.gmfBlackBoxY, 1.0f);
-  EXPECT_GT(Metrics('H').gmfBlackBoxY, a.gmfBlackBoxY);
-}
-
 // Draws "O" filling most of the window: an orthographic view of the em square.
 void DrawBigO(uint32_t font, const GlyphMetricsFloat& o) {
   glMatrixMode(GL_PROJECTION);

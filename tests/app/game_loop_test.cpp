@@ -14,17 +14,6 @@ class GameLoop : public ::testing::Test {
   void SetUp() override { EnsureGlContext(); }
 };
 
-TEST_F(GameLoop, MenuActionsOutsideOneToFiveChangeNothing) {
-  Game game;
-  game.state = kStateMenu;
-  for (int32_t action : {0, 6, 7, 100, -1}) {
-    game.ApplyMenuAction(action);
-    EXPECT_EQ(game.state, kStateMenu) << action;
-    EXPECT_FALSE(game.status.inProgress) << action;
-    EXPECT_FALSE(game.world.loaded) << action;
-  }
-}
-
 // A game played from the generated content folder.
 class GameWithLevel : public GameLoop {
  protected:

@@ -3,7 +3,6 @@
 // leaves the world empty.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <functional>
 #include <limits>
 
@@ -230,40 +229,28 @@ const LevelDamage kDamages[] = {
 #undef SOURCE
 #undef BYTES
 
-class DamagedLevel : public ::testing::TestWithParam<LevelDamage> {};
-
-TEST_P(DamagedLevel, IsRefusedWithItsReasonAndLeavesTheWorldEmpty) {
-  const LevelDamage& damage = GetParam();
-  LevelSource source = GoodLevel();
-  if (damage.editSource) damage.editSource(source);
-  std::vector<uint8_t> bytes = WriteOrDie(source);
-  if (damage.editBytes) damage.editBytes(bytes, Layout(source));
-
-  TempDir dir;
-  dir.Write("map.wrl", bytes);
-  const std::string path = dir.File("map.wrl");
-  World world;
-  ASSERT_FALSE(world.Load(path.c_str()));
-  const std::string error = LevelLoadError(world);
-  EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
-  EXPECT_NE(error.find(damage.reason), std::string::npos)
-      << "expected \"" << damage.reason << "\" in \"" << error << "\"";
-  EXPECT_FALSE(world.loaded);
-  EXPECT_TRUE(world.entities.empty());
-  EXPECT_TRUE(world.triangles.empty());
-  EXPECT_TRUE(world.materialNames.empty());
-  EXPECT_EQ(world.octree.root, nullptr);
-  EXPECT_TRUE(world.octree.nodes.empty());
+TEST(DamagedLevelFile, EachIsRefusedWithItsReasonAndLeavesTheWorldEmpty) {
+  for (const LevelDamage& damage : kDamages) {
+    SCOPED_TRACE(damage.name);
+    LevelSource source = GoodLevel();
+    if (damage.editSource) damage.editSource(source);
+    std::vector<uint8_t> bytes = WriteOrDie(source);
+    if (damage.editBytes) damage.editBytes(bytes, Layout(source));
+    TempDir dir;
+    dir.Write("map.wrl", bytes);
+    const std::string path = dir.File("map.wrl");
+    World world;
+    EXPECT_FALSE(world.Load(path.c_str()));
+    const std::string error = LevelLoadError(world);
+    EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
+    EXPECT_NE(error.find(damage.reason), std::string::npos)
+        << "expected \"" << damage.reason << "\" in \"" << error << "\"";
+    EXPECT_FALSE(world.loaded);
+    EXPECT_TRUE(world.entities.empty() && world.triangles.empty() && world.materialNames.empty());
+    EXPECT_EQ(world.octree.root, nullptr);
+    EXPECT_TRUE(world.octree.nodes.empty());
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, DamagedLevel, ::testing::ValuesIn(kDamages),
-                         [](const ::testing::TestParamInfo<LevelDamage>& param) {
-                           std::string name;
-                           for (const char* c = param.param.name; *c; ++c) {
-                             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                           }
-                           return name;
-                         });
 
 TEST(DamagedLevelFile, TheLimitsThemselvesAreAccepted) {
   LevelSource source = GoodLevel();

@@ -56,13 +56,6 @@ TEST(MenuButton, LeftOrRightButtonClicksTheMiddleOneNever) {
   }
 }
 
-TEST(MenuLabel, IsNeverHoveredOrClicked) {
-  FakeLetterMetrics a(0.5f, 0.5f);
-  MenuLabel label("Are you sure you want to quit?", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f);
-  EXPECT_FALSE(label.IsClicked(PointerAt(0.01f, 0.01f, kMenuLeftButton)));
-  EXPECT_FALSE(label.hovered);
-}
-
 TEST(MenuButton, OnlyASelectedButtonWithACallbackRunsItThenPauses200Milliseconds) {
   FakeClock clock(5000, 1);
   MenuButton button("Help", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f, &CountCall);

@@ -173,12 +173,6 @@ TEST_F(MenuSystemTest, EscapeResumesOnlyAGameInProgressAndAClickOverridesIt) {
   EXPECT_EQ(ClickOn(*menu->endGameButton), kActionEndGame);
 }
 
-TEST_F(MenuSystemTest, ClosingTheWindowQuitsForOneFrame) {
-  input.QueueQuit();
-  EXPECT_EQ(Frame(), kActionQuit);
-  EXPECT_EQ(Frame(), kActionNone);
-}
-
 TEST_F(MenuSystemTest, ShipTurnsTwentyDegreesASecondAndAtLeastAFifthOfADegreeAFrame) {
   clock.SetStep(0);
   struct Case {
