@@ -26,16 +26,6 @@ TEST(Camera, PitchIsClampedToStraightUpAndDownAndRollToTenDegrees) {
   }
 }
 
-TEST(Camera, ZeroAnglesGiveTheIdentityLookingDownZ) {
-  Camera camera;
-  float view[16];
-  camera.BuildView(view);
-  for (int k = 0; k < 16; ++k) EXPECT_FLOAT_EQ(view[k], k % 5 == 0 ? 1.0f : 0.0f) << k;
-  EXPECT_FLOAT_EQ(camera.direction.x, 0.0f);
-  EXPECT_FLOAT_EQ(camera.direction.y, 0.0f);
-  EXPECT_FLOAT_EQ(camera.direction.z, 1.0f);
-}
-
 // The direction follows the closed formula (yaw past 360 unwrapped), ignores roll, and, with its z
 // mirrored, is the way the view looks (the view's -z axis in the world).
 TEST(Camera, DirectionMatchesTheViewForASpreadOfAngles) {

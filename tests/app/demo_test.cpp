@@ -12,6 +12,7 @@
 #include "app/game.h"
 #include "assets/byte_reader.h"
 #include "assets/static_assets.h"
+#include "tests/support/damaged_file.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/scripted_input.h"
@@ -48,103 +49,58 @@ std::string ReadError(const std::vector<uint8_t>& bytes) {
   return reader.Error();
 }
 
-TEST(DemoFile, ReadsBackWhatWasWritten) {
-  std::vector<uint8_t> bytes = SmallDemo();
-  ByteReader reader(bytes);
-  Demo demo;
-  ASSERT_TRUE(ReadDemo(reader, demo)) << reader.Error();
-  EXPECT_EQ(demo.randomState, 99u);
-  EXPECT_EQ(demo.FrameCount(), 2u);
-  EXPECT_EQ(demo.ticks, (std::vector<uint32_t>{1000, 1010, 1500}));
-  ASSERT_EQ(demo.polls.size(), 2u);
-  EXPECT_EQ(demo.polls[0].event.motion.x, 600);
-  EXPECT_FALSE(demo.polls[1].hasEvent);
-  ASSERT_EQ(demo.pointers.size(), 2u);
-  EXPECT_EQ(demo.pointers[1].x, 612);
-  EXPECT_EQ(demo.frames[2].tick, 2u);
-}
-
+// A recorded game replayed (DemoReplay below) shows the records read back
+// as written; here each damage is refused with its reason.
 TEST(DemoFile, DamagedDemosAreRefusedWithAReason) {
-  const std::vector<uint8_t> good = SmallDemo();
   const size_t header = 20;
-  struct Case {
-    const char* name;
-    std::function<void(std::vector<uint8_t>&)> damage;
-    const char* reason;
+  // The header, then these records.
+  auto records = [header](std::vector<uint8_t> bytes) {
+    return [header, bytes](Bytes& b) {
+      b.resize(header);
+      b.insert(b.end(), bytes.begin(), bytes.end());
+    };
   };
-  const Case cases[] = {
-      {"empty", [](auto& b) { b.clear(); }, "too short"},
-      {"another format", [](auto& b) { b[0] = 'X'; }, "not a Driftwing demo"},
-      {"a later version", [](auto& b) { b[8] = 2; }, "version 2"},
-      {"unknown flags", [](auto& b) { b[10] = 1; }, "flags"},
-      {"cut short", [](auto& b) { b.resize(b.size() - 6); }, "end mark"},
-      {"cut inside a record", [&](auto& b) { b.resize(header + 2); }, "unexpected end"},
-      {"bytes after the end", [](auto& b) { b.push_back(0); }, "after the end mark"},
-      {"wrong frame count", [](auto& b) { b[b.size() - 4] = 7; }, "counts 7 frames"},
-      {"unknown record", [&](auto& b) { b[header] = 0x40; }, "unknown record 0x40"},
-      {"no frames",
-       [](auto& b) {
-         DemoWriter w(1, 1024, 768);
-         w.End();
-         b = w.Bytes();
-       },
-       "no frames"},
-      {"key past the last",
-       [](auto& b) {
-         DemoWriter w(1, 1024, 768);
-         w.Frame();
-         w.KeyRead({{SDLK_LAST, 1}});
-         w.End();
-         b = w.Bytes();
-       },
-       "past the last key"},
-      {"more key changes than bytes",
-       [&](auto& b) {
-         b.resize(header);
-         b.insert(b.end(), {0x01, 0x05, 0xC8, 0x01, 0, 0, 1});  // 200 changes
-       },
-       "do not fit"},
-      {"a number past 32 bits",
-       [&](auto& b) {
-         b.resize(header);
-         b.insert(b.end(), {0x02, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F});
-       },
-       "past 32 bits"},
-      {"unchanged pointer first",
-       [&](auto& b) {
-         b.resize(header);
-         b.push_back(0x07);
-       },
-       "before any pointer"},
-      {"pointer far outside",
-       [](auto& b) {
-         DemoWriter w(1, 1024, 768);
-         w.Frame();
-         w.Pointer(DemoPointer{0, 70000, 0});
-         w.End();
-         b = w.Bytes();
-       },
-       "far outside"},
-      {"unknown event type",
-       [&](auto& b) {
-         b.resize(header);
-         b.insert(b.end(), {0x04, 40});
-       },
-       "unknown event type 40"},
-      {"key event past the last key",
-       [&](auto& b) {
-         b.resize(header);
-         b.insert(b.end(), {0x04, SDL_KEYDOWN, 0, 1, 0, 0x60, 0x01, 0, 0, 0, 0});  // key 352
-       },
-       "past the last key"},
+  // A demo written afresh by `write`.
+  auto written = [](std::function<void(DemoWriter&)> write) {
+    return [write](Bytes& b) {
+      DemoWriter w(1, 1024, 768);
+      write(w);
+      w.End();
+      b = w.Bytes();
+    };
   };
-  ASSERT_EQ(ReadError(good), "");
-  for (const Case& c : cases) {
-    std::vector<uint8_t> bytes = good;
-    c.damage(bytes);
-    std::string error = ReadError(bytes);
-    EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": \"" << error << "\"";
-  }
+  ExpectEachRefused(
+      SmallDemo(),
+      {{"empty", [](Bytes& b) { b.clear(); }, "too short"},
+       {"another format", [](Bytes& b) { b[0] = 'X'; }, "not a Driftwing demo"},
+       {"a later version", [](Bytes& b) { b[8] = 2; }, "version 2"},
+       {"unknown flags", [](Bytes& b) { b[10] = 1; }, "flags"},
+       {"cut short", [](Bytes& b) { b.resize(b.size() - 6); }, "end mark"},
+       {"cut inside a record", [header](Bytes& b) { b.resize(header + 2); }, "unexpected end"},
+       {"bytes after the end", [](Bytes& b) { b.push_back(0); }, "after the end mark"},
+       {"wrong frame count", [](Bytes& b) { b[b.size() - 4] = 7; }, "counts 7 frames"},
+       {"unknown record", records({0x40}), "unknown record 0x40"},
+       {"no frames", written([](DemoWriter&) {}), "no frames"},
+       {"key past the last",
+        written([](DemoWriter& w) {
+          w.Frame();
+          w.KeyRead({{SDLK_LAST, 1}});
+        }),
+        "past the last key"},
+       {"more key changes than bytes", records({0x01, 0x05, 0xC8, 0x01, 0, 0, 1}), "do not fit"},
+       {"a number past 32 bits", records({0x02, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), "past 32 bits"},
+       {"unchanged pointer first", records({0x07}), "before any pointer"},
+       {"pointer far outside",
+        written([](DemoWriter& w) {
+          w.Frame();
+          w.Pointer(DemoPointer{0, 70000, 0});
+        }),
+        "far outside"},
+       {"unknown event type", records({0x04, 40}), "unknown event type 40"},
+       // Key 352.
+       {"key event past the last key", records({0x04, SDL_KEYDOWN, 0, 1, 0, 0x60, 0x01, 0, 0, 0, 0}),
+        "past the last key"}},
+      ReadError);
 }
 
 TEST(DemoFile, TicksWrapAndLongStepsSurvive) {
@@ -179,11 +135,14 @@ class DemoReplay : public ::testing::Test {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     EnsureGlContext();
   }
-  // Each start-up loads the sounds again; the game itself does it once.
-  static void FreeSounds() {
+  // Each start-up loads the sounds and opens the audio device again; the
+  // game itself does it once and closes the device with SDL_Quit. Left open,
+  // the device's thread can still be mixing while the test program exits.
+  static void CloseSound() {
     Mix_FreeChunk(gRocketSound);
     Mix_FreeChunk(gExplosionSound);
     gRocketSound = gExplosionSound = nullptr;
+    Mix_CloseAudio();
   }
   InDataDir inData;
 };
@@ -270,7 +229,7 @@ TEST_F(DemoReplay, ARecordedGameReplaysToTheSameWorldTwice) {
     explosions = script.explosionsSeen;
     recorded = WorldStateHash(game.world, game.camera);
     bytes = recorder.Finish();
-    FreeSounds();
+    CloseSound();
   }
   EXPECT_GT(explosions, 0u) << "the rocket never exploded";
 
@@ -291,7 +250,7 @@ TEST_F(DemoReplay, ARecordedGameReplaysToTheSameWorldTwice) {
     EXPECT_EQ(frames, player.Recording().FrameCount());
     EXPECT_TRUE(player.InStep()) << player.StepError();
     EXPECT_EQ(WorldStateHash(game.world, game.camera), recorded) << "replay " << replay;
-    FreeSounds();
+    CloseSound();
   }
 }
 

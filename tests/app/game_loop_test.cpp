@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include "app/game.h"
 #include "app/options.h"
@@ -17,59 +13,6 @@ class GameLoop : public ::testing::Test {
  protected:
   void SetUp() override { EnsureGlContext(); }
 };
-
-TEST_F(GameLoop, FrameTimeIsTheTickDifferenceCappedAtTwentyMilliseconds) {
-  Game game;
-  game.lastFrameTicks = 1000;
-  game.lastFpsTicks = 1000;
-  EXPECT_FLOAT_EQ(game.BeginFrame(1035), 0.02f);
-  EXPECT_FLOAT_EQ(game.BeginFrame(1055), 0.02f);
-  EXPECT_FLOAT_EQ(game.BeginFrame(1060), 0.005f);
-  EXPECT_EQ(game.lastFrameTicks, 1060u);
-}
-
-TEST_F(GameLoop, FrameTimeSurvivesTheWrapOfTheTickCounter) {
-  Game game;
-  game.lastFrameTicks = 0xFFFFFFFCu;
-  game.lastFpsTicks = 0xFFFFFFFCu;
-  EXPECT_FLOAT_EQ(game.BeginFrame(1), 0.005f);
-}
-
-TEST_F(GameLoop, FrameRateIsSampledOnlyOnFramesMoreThan500MillisecondsApart) {
-  Game game;
-  game.lastFrameTicks = 1000;
-  game.lastFpsTicks = 1000;
-  uint32_t now;
-  for (now = 1010; now <= 1500; now += 10) game.BeginFrame(now);
-  // A frame at exactly 500 ms after the sample is not past it yet.
-  EXPECT_FLOAT_EQ(game.fps, 0.0f);
-  game.BeginFrame(1510);
-  EXPECT_FLOAT_EQ(game.fps, 100.0f);
-
-  game.fps = -1.0f;  // any later change is a new sample
-  for (now = 1520; now <= 2010; now += 10) game.BeginFrame(now);
-  EXPECT_FLOAT_EQ(game.fps, -1.0f);
-  game.BeginFrame(2020);
-  EXPECT_FLOAT_EQ(game.fps, 100.0f);
-}
-
-TEST_F(GameLoop, MenuActionsOutsideOneToFiveChangeNothing) {
-  Game game;
-  game.state = kStateMenu;
-  for (int32_t action : {0, 6, 7, 100, -1}) {
-    game.ApplyMenuAction(action);
-    EXPECT_EQ(game.state, kStateMenu) << action;
-    EXPECT_FALSE(game.status.inProgress) << action;
-    EXPECT_FALSE(game.world.loaded) << action;
-  }
-}
-
-TEST_F(GameLoop, QuitActionEndsTheLoopOnTheNextFrame) {
-  Game game;
-  game.state = kStateMenu;
-  game.ApplyMenuAction(kActionQuit);
-  EXPECT_EQ(game.state, kStateQuit);
-}
 
 // A game played from the generated content folder.
 class GameWithLevel : public GameLoop {
@@ -199,30 +142,6 @@ TEST_F(GameWithLevel, PlayInAWindowGrabsThePointerAndTheMenuFreesIt) {
   EXPECT_EQ(game.state, kStateMenu);
   EXPECT_EQ(SDL_WM_GrabInput(SDL_GRAB_QUERY), SDL_GRAB_OFF);
   gOptions.window = false;
-}
-
-TEST_F(GameLoop, ALevelThatCannotBeReadLeavesNoGameInProgress) {
-  char folder[] = "/tmp/driftwing-bad-level-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  std::string path = std::string(folder) + "/map.wrl";
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fputs("UNIVERSE but cut short", file);
-  std::fclose(file);
-  char previous[4096];
-  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(folder), 0);
-
-  Game game;
-  game.state = kStateMenu;
-  game.ApplyMenuAction(kActionPlay);
-  EXPECT_EQ(game.state, kStateMenu);
-  EXPECT_FALSE(game.status.inProgress);
-  EXPECT_FALSE(game.world.loaded);
-
-  ASSERT_EQ(chdir(previous), 0);
-  std::remove(path.c_str());
-  rmdir(folder);
 }
 
 }  // namespace

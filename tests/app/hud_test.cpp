@@ -7,6 +7,7 @@
 #include "app/game.h"
 #include "level/collision.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/load_errors.h"
 
 namespace {
 
@@ -16,10 +17,7 @@ constexpr int kHeight = 768;
 // The whole back buffer, bottom row first.
 class Frame {
  public:
-  Frame() : rgba_(kWidth * kHeight * 4) {
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba_.data());
-  }
+  Frame() : rgba_(ReadPixels(0, 0, kWidth, kHeight)) {}
   bool Is(int x, int y, uint8_t r, uint8_t g, uint8_t b) const {
     const uint8_t* p = &rgba_[(y * kWidth + x) * 4];
     return p[0] == r && p[1] == g && p[2] == b;
@@ -46,7 +44,7 @@ class Frame {
 TEST(Hud, FrameRateUpperRightPolygonCountUpperLeftCrosshairInTheMiddle) {
   EnsureGlContext();
   Game game;
-  ASSERT_TRUE(BuildBitmapFont(game.hudFont, "Impact", 40)) << LastFontError();
+  ASSERT_TRUE(BuildBitmapFont(game.hudFont, "Impact", 40)) << FontLoadError();
   game.SetProjection(kWidth, kHeight);
   glDisable(GL_DEPTH_TEST);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

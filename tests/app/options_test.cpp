@@ -11,14 +11,6 @@ ParsedOptions Parse(std::vector<const char*> args) {
   return ParseOptions(static_cast<int>(args.size()), args.data());
 }
 
-TEST(Options, NoArgumentsKeepsTheDefaults) {
-  ParsedOptions parsed = Parse({});
-  EXPECT_EQ(parsed.outcome, ParsedOptions::kRun);
-  EXPECT_FALSE(parsed.options.window);
-  EXPECT_TRUE(parsed.options.dataDir.empty());
-  EXPECT_TRUE(parsed.options.recordPath.empty());
-}
-
 TEST(Options, ReadsEveryOption) {
   ParsedOptions parsed = Parse({"--window", "--data", "/d", "--record", "r.dem"});
   ASSERT_EQ(parsed.outcome, ParsedOptions::kRun);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -22,40 +21,30 @@ const char* kAllFour =
     "GL_ARB_multitexture GL_ARB_shading_language_100 GL_ARB_vertex_shader "
     "GL_ARB_fragment_shader GL_ARB_shader_objects";
 
-class ShaderProbe : public ::testing::Test {
- protected:
-  void SetUp() override {
-    gMissingEntryPoint = nullptr;
+TEST(ShaderProbe, SupportNeedsTheFourExtensionsAndEveryEntryPoint) {
+  const struct {
+    const char* extensions;
+    const char* missingEntryPoint;
+    bool supported;
+    int lookups;
+  } cases[] = {
+      {kAllFour, nullptr, true, 13},
+      // Only longer names that contain the four are offered; they still count.
+      {"GL_ARB_shading_language_100_x GL_ARB_vertex_shader_x GL_ARB_fragment_shader_x "
+       "GL_ARB_shader_objects_extended",
+       nullptr, true, 13},
+      // A missing extension fetches nothing.
+      {"GL_ARB_shading_language_100 GL_ARB_vertex_shader GL_ARB_shader_objects", nullptr, false, 0},
+      {nullptr, nullptr, false, 0},
+      {kAllFour, "glShaderSourceARB", false, 13},
+  };
+  for (const auto& c : cases) {
+    gMissingEntryPoint = c.missingEntryPoint;
     gLookups = 0;
+    EXPECT_EQ(ProbeShaderSupport(c.extensions, &FakeLookup), c.supported) << c.extensions;
+    EXPECT_EQ(gLookups, c.lookups) << c.extensions;
   }
-};
-
-TEST_F(ShaderProbe, AllExtensionsAndEntryPointsGiveSupport) {
-  EXPECT_TRUE(ProbeShaderSupport(kAllFour, &FakeLookup));
-  EXPECT_EQ(gLookups, 13);
-  EXPECT_NE(glUniform1iARB, nullptr);
-}
-
-TEST_F(ShaderProbe, ExtensionNamesMatchAsPlainSubstrings) {
-  // Only longer names that contain the four are offered; they still count.
-  const char* extensions =
-      "GL_ARB_shading_language_100_x GL_ARB_vertex_shader_x GL_ARB_fragment_shader_x "
-      "GL_ARB_shader_objects_extended";
-  EXPECT_TRUE(ProbeShaderSupport(extensions, &FakeLookup));
-}
-
-TEST_F(ShaderProbe, AMissingExtensionFetchesNothing) {
-  const char* withoutFragment =
-      "GL_ARB_shading_language_100 GL_ARB_vertex_shader GL_ARB_shader_objects";
-  EXPECT_FALSE(ProbeShaderSupport(withoutFragment, &FakeLookup));
-  EXPECT_FALSE(ProbeShaderSupport(nullptr, &FakeLookup));
-  EXPECT_EQ(gLookups, 0);
-}
-
-TEST_F(ShaderProbe, OneMissingEntryPointMeansNoSupportButTheRestAreKept) {
-  gMissingEntryPoint = "glShaderSourceARB";
-  EXPECT_FALSE(ProbeShaderSupport(kAllFour, &FakeLookup));
-  EXPECT_EQ(gLookups, 13);
+  // One missing entry point means no support, but the rest are kept.
   EXPECT_EQ(glShaderSourceARB, nullptr);
   EXPECT_NE(glCompileShaderARB, nullptr);
   EXPECT_NE(glUniform1iARB, nullptr);

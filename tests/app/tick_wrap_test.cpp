@@ -34,6 +34,7 @@ TEST_F(TickWrap, FrameTimeAndFrameRateSample) {
     game.BeginFrame(origin + 510);
     EXPECT_FLOAT_EQ(game.fps, 100.0f) << origin;
     EXPECT_FLOAT_EQ(game.BeginFrame(origin + 600), 0.02f) << origin;  // capped
+    EXPECT_FLOAT_EQ(game.fps, 100.0f) << origin;  // the next sample is 500 ms later
   }
 }
 

@@ -45,19 +45,6 @@ TEST_F(Video, ZeroHeightIsTakenAsOneRow) {
   }
 }
 
-TEST_F(Video, StandardLightIsADirectionalWhiteLight) {
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  ApplyStandardLight();
-  float position[4], ambient[4];
-  glGetLightfv(GL_LIGHT0, GL_POSITION, position);
-  glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-  EXPECT_FLOAT_EQ(position[1], 8.0f);
-  EXPECT_FLOAT_EQ(position[3], 0.0f);
-  EXPECT_FLOAT_EQ(ambient[0], 0.5f);
-  EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
-}
-
 TEST(VideoSizes, OfferedSizesWithTheStandardOnesSmallestFirst) {
   SDL_Rect big{0, 0, 1920, 1080}, std{0, 0, 800, 600}, small{0, 0, 320, 240}, odd{0, 0, 720, 480};
   SDL_Rect* offered[] = {&big, &std, &small, &odd, nullptr};

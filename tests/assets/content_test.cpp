@@ -13,13 +13,14 @@
 #include "assets/bitmap.h"
 #include "assets/p3d_model.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/load_errors.h"
 
 namespace {
 
 DecodedBitmap LoadOrFail(const std::string& name, bool withAlpha) {
   DecodedBitmap image;
   EXPECT_TRUE(LoadBitmapFile((DataDir() + "/" + name).c_str(), withAlpha, image))
-      << name << ": " << LastAssetError();
+      << name << ": " << AssetLoadError();
   return image;
 }
 
@@ -119,7 +120,7 @@ TEST_P(GeneratedModel, IsAWellFormedMeshOfItsSize) {
   const ModelUse use = GetParam();
   InDataDir inData;
   P3dModel model;
-  ASSERT_TRUE(model.Load(use.path)) << LastAssetError();
+  ASSERT_TRUE(model.Load(use.path)) << AssetLoadError();
   EXPECT_GE(model.triangleCount, 100u);
   EXPECT_EQ(model.material.width, use.textureSide);
 

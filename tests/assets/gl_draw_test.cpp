@@ -7,8 +7,9 @@
 
 #include "assets/p3d_model.h"
 #include "assets/texture.h"
-#include "tests/assets/scratch_dir.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/load_errors.h"
+#include "tests/support/temp_dir.h"
 #include "tools/content/bmp_writer.h"
 #include "tools/content/p3d_writer.h"
 
@@ -60,24 +61,24 @@ class GlDraw : public ::testing::Test {
     glClear(GL_COLOR_BUFFER_BIT);
     for (GLenum array : kClientArrays) glEnableClientState(array);
     glColorPointer(4, GL_FLOAT, 0, levelColours_);
-    ScratchDir::Write("white.bmp", EncodeBitmap(2, 2, std::vector<uint8_t>(12, 255)));
-    ScratchDir::Write("red.bmp", EncodeBitmap(2, 2, {255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0}));
+    dir_.Write("white.bmp", EncodeBitmap(2, 2, std::vector<uint8_t>(12, 255)));
+    dir_.Write("red.bmp", EncodeBitmap(2, 2, {255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0}));
     // One counter-clockwise triangle that covers the whole window.
     P3dMesh mesh;
     mesh.texturePath = "white.bmp";
-    ScratchDir::Write("empty.p3d", EncodeP3d(mesh));
+    dir_.Write("empty.p3d", EncodeP3d(mesh));
     mesh.positions = {Vector3(-1, -1, 0), Vector3(3, -1, 0), Vector3(-1, 3, 0)};
     mesh.normals.assign(3, Vector3(0, 0, 1));
     mesh.texCoords = {{0.25f, 0.25f}, {0.75f, 0.25f}, {0.25f, 0.75f}};
     mesh.indices = {0, 1, 2};
-    ScratchDir::Write("screen.p3d", EncodeP3d(mesh));
+    dir_.Write("screen.p3d", EncodeP3d(mesh));
   }
   void TearDown() override {
     glColorPointer(4, GL_FLOAT, 0, nullptr);
     for (GLenum array : kClientArrays) glDisableClientState(array);
   }
 
-  ScratchDir dir_;
+  TempDir dir_{TempDir::kEnter};
   float levelColours_[12] = {0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1};
 };
 
@@ -86,12 +87,12 @@ class GlDraw : public ::testing::Test {
 // let the clear colour (magenta) show through the black texel.
 TEST_F(GlDraw, EachTexelAppearsWhereItBelongs) {
   // Black and green along the bottom row, blue and yellow along the top.
-  ScratchDir::Write("four.bmp", EncodeBitmap(2, 2, {0, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0}));
+  dir_.Write("four.bmp", EncodeBitmap(2, 2, {0, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0}));
   for (bool withAlpha : {false, true}) {
     SCOPED_TRACE(withAlpha ? "RGBA" : "RGB");
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     Texture texture;
-    ASSERT_TRUE(texture.Load("four.bmp", withAlpha)) << LastAssetError();
+    ASSERT_TRUE(texture.Load("four.bmp", withAlpha)) << AssetLoadError();
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 8) << "unpack alignment not restored";
@@ -116,7 +117,7 @@ TEST_F(GlDraw, EachTexelAppearsWhereItBelongs) {
 // The level's colour array must be off while a model draws and on again after.
 TEST_F(GlDraw, ModelDrawsWithItsTextureAndTheCurrentColour) {
   P3dModel model;
-  ASSERT_TRUE(model.Load("screen.p3d")) << LastAssetError();
+  ASSERT_TRUE(model.Load("screen.p3d")) << AssetLoadError();
   glColor3f(1.0f, 1.0f, 0.0f);
   model.Draw();
   EXPECT_TRUE(Near(ReadPixel(512, 384), 255, 255, 0));  // white texture times yellow
@@ -139,7 +140,7 @@ TEST_F(GlDraw, DrawWithMaterialBindsTheGivenMaterial) {
 // and the colour array is still on.
 TEST_F(GlDraw, EmptyOrUnloadedModelLeavesTheColourArrayOn) {
   P3dModel empty, unloaded;
-  ASSERT_TRUE(empty.Load("empty.p3d")) << LastAssetError();
+  ASSERT_TRUE(empty.Load("empty.p3d")) << AssetLoadError();
   EXPECT_FALSE(unloaded.Load("missing.p3d"));
   for (const P3dModel* model : {&empty, &unloaded}) {
     model->Draw();

@@ -1,49 +1,60 @@
 #!/usr/bin/env bash
-# A damaged level or level texture as a player meets it: "Play Game" says on
-# stderr which file is wrong and the menu stays; once the files are mended,
-# "Play Game" plays.
+# Missing and damaged data as a player meets it. A start-up file stops the
+# game with a line that names it. A damaged level or level texture keeps the
+# game in the menu: "Play Game" says on stderr which file is wrong; once the
+# files are mended, "Play Game" plays.
 source "$(dirname "$0")/lib.sh"
 
+e2e_start_display
+
+# Each missing or damaged start-up file is named, and the game ends non-zero.
+start_up_refused() {
+  local what=$1 file=$2 status=0
+  rm -rf "$E2E_TMP/game"
+  cp -r "$DRIFTWING_DATA" "$E2E_TMP/game"
+  case $what in
+    missing) rm "$E2E_TMP/game/$file" ;;
+    damaged) head -c 30 "$DRIFTWING_DATA/$file" >"$E2E_TMP/game/$file" ;;
+    empty) : >"$E2E_TMP/game/$file" ;;
+    directory) rm "$E2E_TMP/game/$file" && mkdir "$E2E_TMP/game/$file" ;;
+  esac
+  (cd "$E2E_TMP/game" && SDL_AUDIODRIVER=dummy timeout 60 "$DRIFTWING_BIN") >"$E2E_TMP/out.log" 2>&1 || status=$?
+  [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || e2e_fail "$what $file: exit status $status"
+  grep -q "$file" "$E2E_TMP/out.log" || e2e_fail "$what $file: not named in: $(cat "$E2E_TMP/out.log")"
+  echo "ok: $what $file -> status $status: $(grep "$file" "$E2E_TMP/out.log" | head -n 1)"
+}
+for damage in "missing models/ship.p3d" "missing models/rocket.p3d" "missing textures/explosion.bmp" \
+  "missing models/sphere.bmp" "missing sound/rocket.wav" "missing sound/explode01.wav" \
+  "missing textures/menu_bg.bmp" "damaged models/ship.p3d" "damaged textures/explosion.bmp" \
+  "directory models/rocket.p3d" "empty sound/explode01.wav"; do
+  start_up_refused $damage
+done
+
+# Without any usable sound device the game says how to play without sound.
+status=0
+(cd "$DRIFTWING_DATA" && SDL_AUDIODRIVER=no-such-driver timeout 60 "$DRIFTWING_BIN") >"$E2E_TMP/out.log" 2>&1 || status=$?
+[ "$status" -ne 0 ] && grep -q "SDL_AUDIODRIVER=dummy" "$E2E_TMP/out.log" ||
+  e2e_fail "no audio device: status $status: $(cat "$E2E_TMP/out.log")"
+echo "ok: no audio device -> $(head -n 1 "$E2E_TMP/out.log")"
+
 PLAY=(590 302)  # main menu: "Play Game"
-fraction() { convert "$1" -crop "$2x$3+$4+$5" +repage -fx "$6" -format "%[fx:mean]" info:; }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
-# The HUD's white line at the top left of a play frame; "Play Game" and
-# "Quit" lit on the main menu.
-is_play_frame() { above "$(fraction "$1" 430 45 20 25 "r>0.85&&g>0.85&&b>0.85")" 0.05; }
-shows_main_menu() {
-  above "$(fraction "$1" 370 45 410 280 "r>0.85")" 0.1 && ! is_play_frame "$1"
-}
+shows_main_menu() { above "$(fraction "$1" 370 45 410 280 "r>0.85")" 0.1 && ! is_play_frame "$1"; }
 
-# Polls until CHECK holds on a screenshot, for at most 60 s.
-wait_for_screen() {
-  local shot
-  for _ in $(seq 120); do
-    shot=$(e2e_shot "$2")
-    "$1" "$shot" && return 0
-    sleep 0.5
-  done
-  e2e_fail "$2: the expected screen did not show ($shot)"
-}
-
-# Clicks "Play Game" and polls the game's output for a line naming FILE.
+# Clicks "Play Game" and waits for a line naming FILE; the menu stays.
 play_refused() {
-  local file=$1 try
+  local try
   for try in 1 2 3; do
     e2e_click "${PLAY[@]}"
     # A stalled game can miss a click (see e2e_click_until): only then is it
     # made again.
-    for _ in $(seq 40); do
-      e2e_game_log | grep -q "$file" && break 2
-      sleep 0.5
-    done
+    (e2e_wait_log 20 "$1") 2>/dev/null && break
   done
-  e2e_game_log | grep -q "$file" || e2e_fail "\"Play Game\" did not name $file"
-  wait_for_screen shows_main_menu "refused-$(basename "$file")"
-  kill -0 "$GAME_PID" || e2e_fail "the game ended after a damaged $file"
-  echo "ok: $file damaged -> $(e2e_game_log | grep "$file" | tail -n 1)"
+  e2e_wait_log 1 "$1"
+  e2e_wait_shot "refused-$(basename "$1")" 60 shows_main_menu
+  kill -0 "$GAME_PID" || e2e_fail "the game ended after a damaged $1"
+  echo "ok: $1 damaged -> $(e2e_game_log | grep "$1" | tail -n 1)"
 }
 
-e2e_start_display
 e2e_start_game
 mv "$GAME_DIR/textures/rock.bmp" "$E2E_TMP/rock.bmp"
 mkdir "$GAME_DIR/textures/rock.bmp"

@@ -16,8 +16,6 @@
 #                              sets E2E_SHOT to that shot; fails after SECONDS
 #   e2e_wait_log SECONDS PATTERN   waits for a line of the game's output
 #   e2e_shows_menu SHOT        the menu's background fills the screen
-#   e2e_pixel FILE X Y         prints "r g b" of one pixel (0..255)
-#   e2e_region_max FILE X Y W H    prints "r g b" channel maxima over a box
 #   e2e_move X Y | e2e_move_relative DX DY | e2e_click X Y [BUTTON]
 #   e2e_click_until NAME X Y CHECK [ARG...]
 #                              clicks until e2e_wait_shot sees CHECK (a click a
@@ -31,6 +29,9 @@
 #   button_point X Y [RISE]    a point inside the button whose text starts at X, Y
 #   row_box X Y W              the box a row of text fills: "x y w h"
 #   at_least SHOT BOX white|red MIN | none SHOT BOX white|red
+#   fraction FILE W H X Y FX   the fraction (0..1) of a box's pixels passing FX
+#   above A B                  succeeds when the number A is above B
+#   is_play_frame SHOT         the HUD's white line shows at the top left
 set -euo pipefail
 
 : "${DRIFTWING_BIN:?set DRIFTWING_BIN to the game binary}"
@@ -150,14 +151,6 @@ e2e_shot() {
   echo "$file"
 }
 
-e2e_pixel() {
-  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
-}
-
-e2e_region_max() {
-  convert "$1" -crop "$4x$5+$2+$3" +repage -format "%[fx:int(255*maxima.r)] %[fx:int(255*maxima.g)] %[fx:int(255*maxima.b)]" info:
-}
-
 # In play SDL reads the mouse in relative mode, where an absolute move never
 # arrives: --sync would wait for ever.
 e2e_move() { xdotool mousemove --sync "$1" "$2" 2>/dev/null || xdotool mousemove "$1" "$2"; }
@@ -234,5 +227,9 @@ row_box() {
 
 at_least() { [ "$(count "$1" $2 $3 $4 $5 "$6")" -ge "$7" ]; }  # SHOT BOX COLOUR MIN
 none() { [ "$(count "$1" $2 $3 $4 $5 "$6")" -eq 0 ]; }  # SHOT BOX COLOUR
+
+fraction() { convert "$1" -crop "$2x$3+$4+$5" +repage -fx "$6" -format "%[fx:mean]" info:; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+is_play_frame() { above "$(fraction "$1" 430 45 20 25 "r>0.85&&g>0.85&&b>0.85")" 0.05; }
 
 e2e_game_log() { cat "$E2E_TMP/game.log"; }

@@ -12,17 +12,9 @@ END=(580 302)     # in-game menu: "End Game"
 QUIT=(480 505)    # both menus: "Quit"
 YES=(420 368)     # quit page: "Yes"
 
-# Fraction (0..1) of near-white pixels in a box: the HUD's line at the top
-# left of a play frame.
-white_fraction() {
-  convert "$1" -crop "$2x$3+$4+$5" +repage -fx "r>0.85&&g>0.85&&b>0.85" -format "%[fx:mean]" info:
-}
 # Fraction of bright red or white pixels in a box: menu text on the dark
 # background, white or, under the pointer, red.
-text_fraction() {
-  convert "$1" -crop "$2x$3+$4+$5" +repage -fx "r>0.85" -format "%[fx:mean]" info:
-}
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+text_fraction() { fraction "$@" "r>0.85"; }
 
 # Pixels that differ between two shots below the middle of the screen, which
 # holds only ground and walls while the view looks down: the drifting clouds
@@ -33,7 +25,6 @@ changed_below_middle() {
   compare -metric AE -fuzz 1% "$E2E_TMP/a.png" "$E2E_TMP/b.png" null: 2>&1 || true
 }
 
-is_play_frame() { above "$(white_fraction "$1" 430 45 20 25)" 0.05; }
 # Both menus end with "Quit"; only the in-game one begins with "Resume Game"
 # (and "End Game"), one row above where the main menu's "Play Game" stands.
 shows_in_game_menu() {
@@ -133,9 +124,7 @@ echo "ok: Escape held shows the menu with Resume Game and End Game, and it stays
 # The pointer goes to the top of the screen in the menu; Escape held for
 # 0.8 s resumes once and play stays. Had the view followed the pointer it
 # would have pitched up by some 70 degrees from the ground to the sky.
-sky_fraction() {
-  convert "$1" -crop 1024x700+0+68 +repage -fx "b>0.45&&b>r+0.15" -format "%[fx:mean]" info:
-}
+sky_fraction() { fraction "$1" 1024 700 0 68 "b>0.45&&b>r+0.15"; }
 above 0.01 "$(sky_fraction "$rest")" || e2e_fail "the view before the menu shows sky already ($rest)"
 e2e_move 512 2
 e2e_key Escape 0.8

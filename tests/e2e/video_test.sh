@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The video page as a player uses it: step "Resolution" to 800 x 600 and
-# accept; the menu still covers the whole screen and the drawn buttons still
-# answer where they are drawn; play draws the level at that size; then back
-# to 1024 x 768. "Help" and "About" open their pages and "Main Menu" returns.
+# The menu as a player uses it: a button turns red under the pointer. The
+# video page: step "Resolution" to 800 x 600 and accept; the menu still
+# covers the whole screen and the drawn buttons still answer where they are
+# drawn; play draws the level at that size; then back to 1024 x 768. "Help"
+# and "About" open their pages and "Main Menu" returns. Closing the window
+# ends the game.
 source "$(dirname "$0")/lib.sh"
+: "${E2E_SEND_WINDOW_CLOSE:?set E2E_SEND_WINDOW_CLOSE to the send_window_close tool}"
 
 # Points inside buttons, each over nothing that acts on the page it leads to
 # (clicks are level-triggered).
@@ -16,7 +19,8 @@ read -r play_x play_y <<<"$(button_point 0.2 0.125)"
 read -r help_x help_y <<<"$(button_point -0.15 -0.075)"
 read -r about_x about_y <<<"$(button_point -0.15 -0.175)"
 
-title_row=$(row_box -0.3 0.4 0.8)
+play_row=$(row_box -0.15 0.125 0.3)
+options_row=$(row_box -0.15 0.025 0.3)
 options_mark=$(row_box -0.2 0.225 0.04)       # only the options page has text here
 video_mark=$(row_box -0.45 0.225 0.2)         # "Resolution"
 size_label=$(row_box 0.1 0.225 0.6)           # the size beside it
@@ -33,12 +37,11 @@ help_page() {
   at_least "$1" $help_mark white 50 && none "$1" $quit_row white
 }
 about_page() { at_least "$1" $about_mark white 50 && none "$1" $help_mark white; }
-play_frame() {
-  # The HUD's white line at the top left, on the level's picture.
-  above "$(convert "$1" -crop 430x45+20+25 +repage -fx "r>0.85&&g>0.85&&b>0.85" \
-    -format "%[fx:mean]" info:)" 0.05 && ! e2e_shows_menu "$1"
+play_under_pointer() {
+  at_least "$1" $play_row red 200 && none "$1" $options_row red &&
+    at_least "$1" $options_row white 200
 }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+play_frame() { is_play_frame "$1" && ! e2e_shows_menu "$1"; }
 crop_label() { convert "$1" -crop "$(set -- $size_label; echo "${3}x${4}+${1}+${2}")" +repage "$2"; }
 keep_label() { crop_label "$1" "$E2E_TMP/label.png"; }
 label_changed() {
@@ -78,6 +81,11 @@ e2e_start_display
 e2e_start_game
 e2e_wait_shot main 20 main_page
 
+# Under the pointer "Play Game" turns red, and only it.
+e2e_move "$play_x" "$play_y"
+e2e_wait_shot hover 20 play_under_pointer
+echo "ok: Play Game red under the pointer"
+
 # 800 x 600: full screen, the smaller picture is scaled over the whole screen.
 open_video_page
 choose_size "800 x 600"
@@ -104,7 +112,10 @@ echo "ok: About shows the name, version and licence ($E2E_SHOT)"
 e2e_click_until about_back "$main_menu_x" "$main_menu_y" main_page
 echo "ok: Main Menu returns from Help and About"
 
-kill -TERM "$GAME_PID"
+# Closing the window, as a window manager's close button does, ends the game.
+"$E2E_SEND_WINDOW_CLOSE" "$(xdotool search --name '^Driftwing$' | head -n 1)" ||
+  e2e_fail "could not send the close request"
 e2e_wait_exit 20
-[ "$GAME_STATUS" = 0 ] || e2e_fail "SIGTERM ended the game with status $GAME_STATUS"
+[ "$GAME_STATUS" = 0 ] || e2e_fail "closing the window: exit status $GAME_STATUS"
+echo "ok: closing the window ends the game with status 0"
 echo "video test passed"

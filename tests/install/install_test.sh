@@ -53,10 +53,6 @@ echo "ok: no build path"
 # the prefix on the PATH. It finds its installed data and reaches the menu,
 # whose "Play Game" and "Quit" rows show white text (the loading screen has
 # its text elsewhere).
-white_in() {  # FILE X Y W H
-  convert "$1" -crop "$4x$5+$2+$3" +repage -fx 'r>0.85&&g>0.85&&b>0.85' \
-    -format '%[fx:int(mean*w*h+0.5)]' info:
-}
 exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/driftwing.desktop")
 mkdir "$root/elsewhere"
 e2e_start_display
@@ -65,8 +61,8 @@ e2e_start_display
 GAME_PID=$!
 e2e_wait_window
 deadline=$((SECONDS + 60))
-until shot=$(e2e_shot menu) && [ "$(white_in "$shot" 409 294 204 25)" -ge 200 ] &&
-      [ "$(white_in "$shot" 409 486 102 25)" -ge 100 ]; do
+until shot=$(e2e_shot menu) && at_least "$shot" 409 294 204 25 white 200 &&
+      at_least "$shot" 409 486 102 25 white 100; do
   [ $SECONDS -lt $deadline ] || e2e_fail "no menu within 60 s; see $shot"
   kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended"
   sleep 0.5

@@ -1,19 +1,13 @@
 // The level compiler: the triangle-box test, the octree builder, the level
-// builder's checks, mesh import, and the default level it makes.
+// builder's checks and mesh import.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <set>
 
-#include "assets/byte_reader.h"
 #include "level/collision.h"
-#include "level/level_reader.h"
 #include "tests/level/level_test_support.h"
-#include "tests/level/recording_entity.h"
-#include "tests/support/fake_clock.h"
-#include "tests/support/gl_context.h"
 #include "tools/level/level_builder.h"
 #include "tools/level/mesh_import.h"
 #include "tools/level/triangle_box.h"
@@ -125,30 +119,6 @@ TEST(LevelBuilder, TheRootBoxStartsAtOrBelowZeroAndHasRoomAbove) {
   EXPECT_GE(built.report.rootMax.y, 64.0f);
 }
 
-TEST(LevelBuilder, DepthFollowsTheTriangleDensity) {
-  EXPECT_EQ(Build(Square(100)).report.octree.levels, 1);  // two triangles need no subdivision
-  LevelMesh dense;
-  dense.materialNames = {"grass"};
-  const uint32_t n = 60;
-  for (uint32_t i = 0; i <= n; ++i) {
-    for (uint32_t j = 0; j <= n; ++j) {
-      AddVertex(dense, Vector3(i * 10.0f, std::sin(i * 0.3f) * 8, j * 10.0f));
-    }
-  }
-  for (uint32_t v = 0; v + n + 2 < dense.positions.size(); ++v) {
-    if (v % (n + 1) == n) continue;
-    dense.triangles.push_back(MeshTriangle{{v, v + 1, v + n + 2}, 0});
-    dense.triangles.push_back(MeshTriangle{{v, v + n + 2, v + n + 1}, 0});
-  }
-  Built built = Build(dense);
-  ASSERT_TRUE(built.ok) << built.error;
-  const OctreeBuildStats& stats = built.report.octree;
-  EXPECT_GE(stats.levels, 4);
-  EXPECT_LE(static_cast<double>(stats.leafRefs) / stats.nonEmptyLeaves, 32.0);
-  EXPECT_GE(stats.deepestCellSize.y, 6.0f);
-  EXPECT_EQ(built.source.octreeNodes.size(), CompleteOctreeNodeCount(stats.levels));
-}
-
 TEST(LevelBuilder, SkipsTrianglesWithoutAPlaneAndLinksPathNodesBothWays) {
   LevelMesh mesh = Square(10);
   AddVertex(mesh, Vector3(5, 0, 5));
@@ -204,8 +174,8 @@ TEST(LevelBuilder, RefusesMeshesTheGameCannotUse) {
 
 TEST(MeshImport, ReadsGeometrySpawnPointsAndThePathFromAnObjFile) {
   TempDir dir;
-  WriteText(dir.File("test.mtl"), "newmtl sand\nnewmtl rock\nnewmtl metal\n");
-  WriteText(dir.File("test.obj"), R"(mtllib test.mtl
+  dir.WriteText("test.mtl", "newmtl sand\nnewmtl rock\nnewmtl metal\n");
+  dir.WriteText("test.obj", R"(mtllib test.mtl
 o floor
 v 0 0 0
 v 0 0 10
@@ -273,29 +243,9 @@ f 16 17 18
 
 TEST(MeshImport, ReadsAGltfFileWithEmptySpawnNodesAndMirroredCopies) {
   TempDir dir;
-  std::vector<uint8_t> buffer(44, 0);
-  const float positions[9] = {0, 0, 0, 0, 0, 1, 1, 0, 0};
-  const uint16_t indices[4] = {0, 1, 2, 0};
-  std::memcpy(buffer.data(), positions, 36);
-  std::memcpy(buffer.data() + 36, indices, 8);
-  WriteFile(dir.File("level.bin"), buffer);
-  WriteText(dir.File("level.gltf"), R"({
-  "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1, 2]}],
-  "nodes": [
-    {"name": "floor", "mesh": 0},
-    {"name": "mirrored", "mesh": 0, "scale": [-1, 1, 1], "translation": [10, 0, 0]},
-    {"name": "spawn", "translation": [1, 2, 3]}
-  ],
-  "meshes": [{"name": "floor", "primitives": [{"attributes": {"POSITION": 0}, "indices": 1, "material": 0}]}],
-  "materials": [{"name": "sand"}],
-  "buffers": [{"byteLength": 44, "uri": "level.bin"}],
-  "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 36},
-                  {"buffer": 0, "byteOffset": 36, "byteLength": 6}],
-  "accessors": [
-    {"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3", "min": [0, 0, 0], "max": [1, 0, 1]},
-    {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}
-  ]
-})");
+  WriteTriangleGltf(dir, "level", {0, 0, 0, 0, 0, 1, 1, 0, 0},
+                    {R"({"name": "mirrored", "mesh": 0, "scale": [-1, 1, 1], "translation": [10, 0, 0]})",
+                     R"({"name": "spawn", "translation": [1, 2, 3]})"});
   LevelMesh mesh;
   std::string error;
   ASSERT_TRUE(ImportMesh(dir.File("level.gltf"), mesh, error)) << error;
@@ -309,62 +259,6 @@ TEST(MeshImport, ReadsAGltfFileWithEmptySpawnNodesAndMirroredCopies) {
   ASSERT_EQ(mesh.spawnPoints.size(), 1u);
   EXPECT_FLOAT_EQ(mesh.spawnPoints[0].x, 1.0f);
   EXPECT_FLOAT_EQ(mesh.spawnPoints[0].z, 3.0f);
-}
-
-// The default level the build compiles from make_arena's mesh.
-class DefaultLevelFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    ASSERT_TRUE(ReadWholeFile((DataDir() + "/map.wrl").c_str(), bytes, error)) << error;
-    ByteReader reader(bytes);
-    ASSERT_TRUE(ReadLevel(reader, level)) << reader.Error();
-    gLevelVertices = level.positions.data();
-    gLevelTriangles = level.triangles.data();
-  }
-  void TearDown() override {
-    gLevelVertices = nullptr;
-    gLevelTriangles = nullptr;
-  }
-  float GroundBelow(const Vector3& from, float reach) {
-    Ray down{from, Vector3(0, -1, 0)};
-    float hit = -1.0f;
-    EXPECT_TRUE(level.octree.RayCast(&down, reach, &hit)) << from.x << ", " << from.z;
-    return hit;
-  }
-  FakeClock clock{FreshTicks(), 1};
-  LevelData level;
-};
-
-TEST_F(DefaultLevelFile, HasTheArenasMaterialsPathAndDetail) {
-  std::set<std::string> names(level.materialNames.begin(), level.materialNames.end());
-  EXPECT_EQ(names, (std::set<std::string>{"grass", "rock", "concrete", "metal", "sand"}));
-  for (int32_t i = 0; i < level.materialCount; ++i) EXPECT_EQ(level.groups[i].material, i);
-  EXPECT_GE(level.triangleCount, 3000u);
-  EXPECT_GE(level.pathNodeCount, 8u);
-  for (const PathNode& node : level.pathNodes) EXPECT_GE(node.linkCount, 2u);
-}
-
-TEST_F(DefaultLevelFile, TheShipStartsInTheOpenAndLandsOnTheGround) {
-  ASSERT_GE(level.spawnPointCount, 1u);
-  const Octree& octree = level.octree;
-  Vector3 spawn = level.spawnPoints[0].position;
-  ASSERT_TRUE(BoxContains(octree.root->boxMin, octree.root->boxMax, spawn));
-  float below = GroundBelow(spawn, 100.0f);
-  EXPECT_GT(below, 3.0f);
-  EXPECT_LT(below, 20.0f);
-  Ray up{spawn, Vector3(0, 1, 0)};
-  float above = 0.0f;
-  EXPECT_FALSE(octree.RayCast(&up, 500.0f, &above));
-
-  RecordingEntity ship(kKindPlayerShip, 3.0f);
-  ship.position = spawn - Vector3(0, below - 2.5f, 0);
-  float unused = 0.0f;
-  octree.Collide(&ship, &unused, 0.02f);
-  EXPECT_TRUE(ship.collided);
-  EXPECT_GT(gPolygonsTested, 0);
-  EXPECT_LT(gPolygonsTested, 200);
 }
 
 }  // namespace

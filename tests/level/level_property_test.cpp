@@ -1,10 +1,12 @@
 // The octree's answers against a test of every triangle, on random levels
-// the compiler builds and on the default level.
+// the compiler builds (whole and with empty branches cut) and on the default
+// level; and the default level as a player starts in it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <set>
 #include <tuple>
 
 #include "assets/byte_reader.h"
@@ -81,11 +83,14 @@ bool Within(const Vector3& p, const Vector3& lo, const Vector3& hi, float slack)
   return BoxContains(lo - Vector3(slack, slack, slack), hi + Vector3(slack, slack, slack), p);
 }
 
-// Compares one sphere query with the test of every triangle. The octree
-// may miss exactly one kind of contact: one reached only through the edge
-// allowance (the centre's projection outside the triangle), by a triangle
-// that lies wholly outside the sphere's box and so in no cell the query
-// visits.
+// Compares one sphere query with the test of every triangle. A sphere wider
+// than a cell of level 1 is tested against the root alone, which misses
+// nothing; one wider than the root, or centred outside it, meets nothing;
+// otherwise one whose box reaches past the root box is not collided at all.
+// Else the octree may miss exactly one kind of contact: one reached only
+// through the edge allowance (the centre's projection outside the triangle),
+// by a triangle that lies wholly outside the sphere's box and so in no cell
+// the query visits.
 void CheckSphere(const LevelData& level, const Vector3& centre, float radius, int* contacts,
                  int* allowedMisses) {
   RecordingEntity entity(1, radius);
@@ -93,12 +98,18 @@ void CheckSphere(const LevelData& level, const Vector3& centre, float radius, in
   entity.position = centre;
   float unused = 0.0f;
   level.octree.Collide(&entity, &unused, 0.02f);
-  // A sphere whose box reaches past the root box is not collided at all.
+  const Octree& octree = level.octree;
+  const OctreeNode& root = *octree.root;
+  auto narrower = [radius](const Vector3& cell) {
+    return cell.x < radius || cell.y < radius || cell.z < radius;
+  };
+  const bool rootAlone = octree.levelCount == 1 || narrower(octree.cellSize[1]);
   Vector3 r(radius, radius, radius);
-  const OctreeNode& root = *level.octree.root;
-  if (!Within(centre - r, root.boxMin, root.boxMax, 0) ||
-      !Within(centre + r, root.boxMin, root.boxMax, 0)) {
-    EXPECT_TRUE(entity.calls.empty());
+  if (!Within(centre, root.boxMin, root.boxMax, 0) || narrower(octree.cellSize[0]) ||
+      (!rootAlone && (!Within(centre - r, root.boxMin, root.boxMax, 0) ||
+                      !Within(centre + r, root.boxMin, root.boxMax, 0)))) {
+    EXPECT_TRUE(entity.contacts.empty()) << "radius " << radius << " at (" << centre.x << ", "
+                                         << centre.y << ", " << centre.z << ")";
     return;
   }
   std::vector<Key> found = entity.contacts;
@@ -116,6 +127,7 @@ void CheckSphere(const LevelData& level, const Vector3& centre, float radius, in
       found.erase(at);
       continue;
     }
+    EXPECT_FALSE(rootAlone) << "the root alone missed triangle " << index;
     float d = 0.0f;
     t.plane.ClassifySphere(centre, radius, &d);
     EXPECT_FALSE(PointInPolygon(centre - t.plane.normal * d, corners.data(), 3))
@@ -215,6 +227,15 @@ void CheckQueries(LevelData& level, const Vector3& lo, const Vector3& hi, uint32
   }
   EXPECT_GT(contacts, 300);
   EXPECT_LT(contactMisses * 20, contacts);
+  // Spheres wider than the narrowest side of a cell of level 1: some test
+  // the root alone, the widest nothing.
+  const Vector3 root = level.octree.cellSize[0];
+  const float least = std::min({root.x, root.y, root.z}) * 0.5f;
+  const float most = std::max({root.x, root.y, root.z}) * 1.2f;
+  for (int i = 0; i < 20; ++i) {
+    CheckSphere(level, RandomPoint(random, lo, hi), Uniform(random, least * 1.01f, most),
+                &contacts, &contactMisses);
+  }
 
   int hits = 0, rayMisses = 0;
   for (int i = 0; i < 600; ++i) {
@@ -227,6 +248,36 @@ void CheckQueries(LevelData& level, const Vector3& lo, const Vector3& hi, uint32
   gLevelTriangles = nullptr;
 }
 
+// Makes every interior node that lists no triangle a leaf and leaves the
+// nodes under leaves out of the file, as the format allows: the grids then
+// have empty cells. Returns how many branches it cut.
+int PruneEmptyBranches(LevelSource& source) {
+  std::vector<SourceOctreeNode>& nodes = source.octreeNodes;
+  std::vector<SourceOctreeNode> written;
+  std::vector<bool> inFile(nodes.size(), false);
+  int cut = 0;
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    const size_t parent = (i - 1) / 8;
+    if (i > 0 && (!inFile[parent] || nodes[parent].isLeaf)) continue;
+    inFile[i] = true;
+    if (!nodes[i].isLeaf && nodes[i].refs.empty()) {
+      nodes[i].isLeaf = 1;
+      ++cut;
+    }
+    written.push_back(nodes[i]);
+  }
+  nodes = written;
+  return cut;
+}
+
+LevelData ReadBack(const LevelSource& source) {
+  std::vector<uint8_t> bytes = WriteOrDie(source);
+  ByteReader reader(bytes);
+  LevelData level;
+  EXPECT_TRUE(ReadLevel(reader, level)) << reader.Error();
+  return level;
+}
+
 class RandomLevel : public ::testing::TestWithParam<std::tuple<uint32_t, int32_t>> {};
 
 TEST_P(RandomLevel, QueriesFindWhatTestingEveryTriangleFinds) {
@@ -237,11 +288,19 @@ TEST_P(RandomLevel, QueriesFindWhatTestingEveryTriangleFinds) {
   LevelBuildReport report;
   std::string error;
   ASSERT_TRUE(BuildLevel(RandomMesh(seed), options, source, report, error)) << error;
-  std::vector<uint8_t> bytes = WriteOrDie(source);
-  ByteReader reader(bytes);
-  LevelData level;
-  ASSERT_TRUE(ReadLevel(reader, level)) << reader.Error();
+  LevelData level = ReadBack(source);
+  ASSERT_FALSE(HasFailure());
   CheckQueries(level, Vector3(-100, -50, -100), Vector3(100, 110, 100), seed + 17);
+
+  // The same level with its empty branches cut: queries now meet empty cells.
+  const int cutCount = PruneEmptyBranches(source);
+  if (cutCount == 0) {
+    EXPECT_LT(levels, 4) << "no branch to cut";
+    return;
+  }
+  LevelData pruned = ReadBack(source);
+  ASSERT_FALSE(HasFailure());
+  CheckQueries(pruned, Vector3(-100, -50, -100), Vector3(100, 110, 100), seed + 23);
 }
 
 // Level counts 0 (chosen from the density), 1 (the root alone), 3 and 5.
@@ -249,14 +308,50 @@ INSTANTIATE_TEST_SUITE_P(Seeds, RandomLevel,
                          ::testing::Combine(::testing::Values(1u, 2u, 3u),
                                             ::testing::Values(0, 1, 3, 5)));
 
-TEST(DefaultLevel, QueriesFindWhatTestingEveryTriangleFinds) {
-  std::vector<uint8_t> bytes;
-  std::string error;
-  ASSERT_TRUE(ReadWholeFile((DataDir() + "/map.wrl").c_str(), bytes, error)) << error;
-  ByteReader reader(bytes);
+// The default level the build compiles from make_arena's mesh.
+class DefaultLevel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile((DataDir() + "/map.wrl").c_str(), bytes, error)) << error;
+    ByteReader reader(bytes);
+    ASSERT_TRUE(ReadLevel(reader, level)) << reader.Error();
+  }
   LevelData level;
-  ASSERT_TRUE(ReadLevel(reader, level)) << reader.Error();
+};
+
+TEST_F(DefaultLevel, QueriesFindWhatTestingEveryTriangleFinds) {
   CheckQueries(level, Vector3(-900, 0, -900), Vector3(900, 160, 900), 99);
+}
+
+TEST_F(DefaultLevel, HasTheArenasMaterialsAndPathAndTheShipStartsInTheOpenAboveGround) {
+  std::set<std::string> names(level.materialNames.begin(), level.materialNames.end());
+  EXPECT_EQ(names, (std::set<std::string>{"grass", "rock", "concrete", "metal", "sand"}));
+  for (int32_t i = 0; i < level.materialCount; ++i) EXPECT_EQ(level.groups[i].material, i);
+  EXPECT_GE(level.triangleCount, 3000u);
+  for (const PathNode& node : level.pathNodes) EXPECT_GE(node.linkCount, 2u);
+
+  ASSERT_GE(level.spawnPointCount, 1u);
+  gLevelVertices = level.positions.data();
+  gLevelTriangles = level.triangles.data();
+  FakeClock clock(FreshTicks(), 1);
+  const Vector3 spawn = level.spawnPoints[0].position;
+  Ray down{spawn, Vector3(0, -1, 0)}, up{spawn, Vector3(0, 1, 0)};
+  float below = -1.0f, above = 0.0f;
+  EXPECT_TRUE(level.octree.RayCast(&down, 100.0f, &below));
+  EXPECT_GT(below, 3.0f);
+  EXPECT_LT(below, 20.0f);
+  EXPECT_FALSE(level.octree.RayCast(&up, 500.0f, &above));
+  RecordingEntity ship(kKindPlayerShip, 3.0f);
+  ship.position = spawn - Vector3(0, below - 2.5f, 0);
+  float unused = 0.0f;
+  level.octree.Collide(&ship, &unused, 0.02f);
+  EXPECT_TRUE(ship.collided);
+  EXPECT_GT(gPolygonsTested, 0);
+  EXPECT_LT(gPolygonsTested, 200);
+  gLevelVertices = nullptr;
+  gLevelTriangles = nullptr;
 }
 
 }  // namespace

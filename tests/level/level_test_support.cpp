@@ -1,11 +1,9 @@
 #include "tests/level/level_test_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+#include <algorithm>
+#include <cstring>
 
 #include "level/level_reader.h"
 #include "tools/level/level_writer.h"
@@ -73,28 +71,31 @@ uint32_t FreshTicks() {
   return next;
 }
 
-TempDir::TempDir() {
-  char pattern[] = "/tmp/driftwing-level-XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) {
-    std::perror("mkdtemp");
-    std::abort();
+void WriteTriangleGltf(const TempDir& dir, const std::string& name,
+                       const std::array<float, 9>& corners, const std::vector<std::string>& nodes) {
+  std::vector<uint8_t> buffer(44, 0);
+  const uint16_t indices[4] = {0, 1, 2, 0};
+  std::memcpy(buffer.data(), corners.data(), 36);
+  std::memcpy(buffer.data() + 36, indices, 8);
+  dir.Write(name + ".bin", buffer);
+  std::string lo, hi, nodeList = R"({"name": "floor", "mesh": 0})", scene = "0";
+  for (int axis = 0; axis < 3; ++axis) {
+    const float a = corners[axis], b = corners[3 + axis], c = corners[6 + axis];
+    lo += (axis ? ", " : "") + std::to_string(std::min({a, b, c}));
+    hi += (axis ? ", " : "") + std::to_string(std::max({a, b, c}));
   }
-  path_ = made;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << path;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    nodeList += ", " + nodes[i];
+    scene += ", " + std::to_string(i + 1);
+  }
+  dir.WriteText(name + ".gltf", R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [)" +
+                                    scene + R"(]}], "nodes": [)" + nodeList + R"(],
+  "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1, "material": 0}]}],
+  "materials": [{"name": "sand"}], "buffers": [{"byteLength": 44, "uri": ")" + name + R"(.bin"}],
+  "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 36},
+                  {"buffer": 0, "byteOffset": 36, "byteLength": 6}],
+  "accessors": [
+    {"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3", "min": [)" +
+                                    lo + R"(], "max": [)" + hi + R"(]},
+    {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}]})");
 }

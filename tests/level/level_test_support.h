@@ -6,6 +6,7 @@
 
 #include "assets/byte_reader.h"
 #include "level/level_data.h"
+#include "tests/support/temp_dir.h"
 #include "tools/level/level_source.h"
 
 using Corners = std::array<Vector3, 3>;
@@ -35,23 +36,12 @@ class LoadedLevel {
 // when the file was accepted.
 std::string ParseError(const std::vector<uint8_t>& bytes);
 
+// NAME.gltf and NAME.bin in `dir`: one triangle of these corners, of
+// material "sand", as the mesh of a node "floor", then the nodes given as
+// JSON objects, all of them in the scene.
+void WriteTriangleGltf(const TempDir& dir, const std::string& name,
+                       const std::array<float, 9>& corners, const std::vector<std::string>& nodes);
+
 // Each call a stamp the query stamp has not reached yet, so a test can name
 // the stamp its next query will use.
 uint32_t FreshTicks();
-
-// A temporary folder removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
-void WriteText(const std::string& path, const std::string& text);

@@ -3,49 +3,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "app/game.h"
-#include "tests/level/level_test_support.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/temp_dir.h"
+#include "tools/content/bmp_writer.h"
 
 namespace {
-
-// A 2 x 2, 24-bit uncompressed bitmap.
-std::vector<uint8_t> TinyBitmap() {
-  std::vector<uint8_t> bytes(54, 0);
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put32(2, 54 + 16);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, 2);
-  put32(22, 2);
-  bytes[26] = 1;   // planes
-  bytes[28] = 24;  // bits per pixel
-  put32(34, 16);
-  bytes.resize(54 + 16, 0x80);
-  return bytes;
-}
 
 // Runs in a folder holding textures/pa.bmp and models/clouds.bmp.
 class LevelTextures : public ::testing::Test {
  protected:
   void SetUp() override {
     EnsureGlContext();
-    ASSERT_EQ(mkdir(dir.File("textures").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(dir.File("models").c_str(), 0755), 0);
-    WriteFile(dir.File("textures/pa.bmp"), TinyBitmap());
-    WriteFile(dir.File("models/clouds.bmp"), TinyBitmap());
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    const std::vector<uint8_t> grey = EncodeBitmap(2, 2, std::vector<uint8_t>(12, 0x80));
+    ASSERT_EQ(mkdir("textures", 0755), 0);
+    ASSERT_EQ(mkdir("models", 0755), 0);
+    dir.Write("textures/pa.bmp", grey);
+    dir.Write("models/clouds.bmp", grey);
     gLevelMaterials = nullptr;
   }
-  void TearDown() override {
-    ASSERT_EQ(chdir(previous), 0);
-    gLevelMaterials = nullptr;
-  }
+  void TearDown() override { gLevelMaterials = nullptr; }
   // Loads textures for these names; returns what was printed on failure.
   std::string Load(std::vector<std::string> names, bool expectLoaded) {
     game.world.materialNames = names;
@@ -55,8 +34,7 @@ class LevelTextures : public ::testing::Test {
     return testing::internal::GetCapturedStderr();
   }
 
-  TempDir dir;
-  char previous[4096] = {};
+  TempDir dir{TempDir::kEnter};
   Game game;
 };
 

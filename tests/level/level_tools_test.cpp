@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 
 #include "level/level_reader.h"
@@ -57,7 +56,7 @@ class LevelTools : public ::testing::Test {
 TEST_F(LevelTools, WarnsAboutATinyScanAndMakesItPlayableWithScaleAndSpawn) {
   // About 2 units across, 3200 triangles, a material name no texture can
   // have, no spawn point: a scan as exported.
-  WriteText(dir.File("scan.obj"), Sheet(40, 2.0f, "%%%DEFAULT"));
+  dir.WriteText("scan.obj", Sheet(40, 2.0f, "%%%DEFAULT"));
   ToolRun raw = RunTool(Levelc(dir.File("scan.obj") + " " + dir.File("raw.wrl")));
   EXPECT_EQ(raw.status, 0) << raw.err;
   for (const char* warning :
@@ -84,25 +83,8 @@ TEST_F(LevelTools, WarnsAboutATinyScanAndMakesItPlayableWithScaleAndSpawn) {
 }
 
 TEST_F(LevelTools, TurnsAZUpGltfUpright) {
-  std::vector<uint8_t> buffer(44, 0);
-  const float positions[9] = {0, 0, 0, 10, 0, 0, 0, 10, 0};  // faces +z
-  const uint16_t indices[4] = {0, 1, 2, 0};
-  std::memcpy(buffer.data(), positions, 36);
-  std::memcpy(buffer.data() + 36, indices, 8);
-  WriteFile(dir.File("zup.bin"), buffer);
-  WriteText(dir.File("zup.gltf"), R"({
-  "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1]}],
-  "nodes": [{"name": "floor", "mesh": 0}, {"name": "spawn", "translation": [1, 2, 5]}],
-  "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1, "material": 0}]}],
-  "materials": [{"name": "sand"}],
-  "buffers": [{"byteLength": 44, "uri": "zup.bin"}],
-  "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 36},
-                  {"buffer": 0, "byteOffset": 36, "byteLength": 6}],
-  "accessors": [
-    {"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3", "min": [0, 0, 0], "max": [10, 10, 0]},
-    {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}
-  ]
-})");
+  WriteTriangleGltf(dir, "zup", {0, 0, 0, 10, 0, 0, 0, 10, 0},  // faces +z
+                    {R"({"name": "spawn", "translation": [1, 2, 5]})"});
   ToolRun run = RunTool(Levelc("--up z --no-bake " + dir.File("zup.gltf") + " " + dir.File("z.wrl")));
   ASSERT_EQ(run.status, 0) << run.err;
   LevelData level = ReadBack(dir.File("z.wrl"));
@@ -115,7 +97,7 @@ TEST_F(LevelTools, TurnsAZUpGltfUpright) {
 
 TEST_F(LevelTools, RefusesAndWarnsAsTheAuthorNeedsToHear) {
   std::filesystem::create_directories(dir.File("textures"));
-  WriteText(dir.File("textures/grass.bmp"), "not checked here");
+  dir.WriteText("textures/grass.bmp", "not checked here");
   std::string sevenMaterials;
   for (int m = 0; m < 7; ++m) {
     std::string k = std::to_string(3 * m + 1);
@@ -143,7 +125,7 @@ TEST_F(LevelTools, RefusesAndWarnsAsTheAuthorNeedsToHear) {
        "bad or missing value for --up", nullptr},
   };
   for (const Case& c : cases) {
-    WriteText(dir.File("in.obj"), c.obj);
+    dir.WriteText("in.obj", c.obj);
     ToolRun run = RunTool(Levelc(c.args + " " + dir.File("in.obj") + " " + dir.File("out.wrl")));
     EXPECT_EQ(run.status, c.status) << c.what << "\n" << run.err;
     EXPECT_TRUE(Has(run.err, c.expected)) << c.what << "\n" << run.err;
@@ -177,7 +159,7 @@ TEST(LevelInfo, DescribesTheDefaultArenaAndGivesTheReaderReasonForADamagedFile) 
   std::string error;
   ASSERT_TRUE(ReadWholeFile(arena.c_str(), bytes, error));
   bytes.resize(bytes.size() / 2);
-  WriteFile(dir.File("cut.wrl"), bytes);
+  dir.Write("cut.wrl", bytes);
   ToolRun cut = RunTool(std::string(LEVELINFO) + " " + dir.File("cut.wrl"));
   EXPECT_EQ(cut.status, 1);
   EXPECT_TRUE(Has(cut.err, "levelinfo: " + dir.File("cut.wrl") + ": ")) << cut.err;

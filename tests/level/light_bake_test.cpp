@@ -9,7 +9,9 @@
 
 #include "assets/texture.h"
 #include "tests/level/level_test_support.h"
+#include "tests/support/damaged_file.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/load_errors.h"
 #include "tools/content/bmp_writer.h"
 #include "tools/level/level_builder.h"
 #include "tools/level/level_writer.h"
@@ -174,7 +176,7 @@ TEST(LightBake, BakedGroundDrawsNearItsTextureBrightnessUnderTheWorldsLight) {
     ASSERT_TRUE(BuildLevel(mesh, OctreeBuildOptions{}, source, built, error)) << error;
     ASSERT_TRUE(WriteLevelFile(dir.File("lit.wrl"), source, error)) << error;
     World world;
-    ASSERT_TRUE(world.Load(dir.File("lit.wrl").c_str())) << world.LoadError();
+    ASSERT_TRUE(world.Load(dir.File("lit.wrl").c_str())) << LevelLoadError(world);
 
     auto lookDownAt = [&](float x, float z) {
       glMatrixMode(GL_PROJECTION);
@@ -221,38 +223,30 @@ TEST(VertexColourSection, IsReadWhenPresentAndRefusedWhenDamaged) {
   std::vector<uint8_t> plain = WriteOrDie(source);
   const size_t section = plain.size();  // where the colours begin in `baked`
 
-  struct Case {
-    const char* what;
-    std::vector<uint8_t> bytes;
-    const char* reason;  // "" when accepted
-    float red;           // of vertex 0 when accepted
-  };
-  auto edited = [&](size_t offset, std::vector<uint8_t> with) {
-    std::vector<uint8_t> bytes = baked;
-    std::copy(with.begin(), with.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
-    return bytes;
+  // The red of vertex 0 as read, or the reader's reason for refusing.
+  auto read = [](const Bytes& bytes) {
+    LevelData level;
+    ByteReader reader(bytes);
+    if (!ReadLevel(reader, level) || !ReadVertexColours(reader, level)) return reader.Error();
+    return std::to_string(level.colours[0].r);
   };
   std::vector<uint8_t> trailing = plain;
   trailing.insert(trailing.end(), {'J', 'U', 'N', 'K', 'J', 'U', 'N', 'K', 1, 2});
-  const Case cases[] = {
-      {"baked", baked, "", 2.5f},
-      {"no section", plain, "", 1.0f},
-      {"other trailing bytes", trailing, "", 1.0f},
-      {"cut short", std::vector<uint8_t>(baked.begin(), baked.end() - 5), "vertex colours", 0},
-      {"count", edited(section + 8, {1, 0, 0, 0}), "the vertex colours are for 1 vertices", 0},
-      {"not a number", edited(section + 12, {0, 0, 0xc0, 0x7f}), "vertex colour 0 is negative", 0},
+  EXPECT_EQ(read(baked), std::to_string(2.5f));
+  EXPECT_EQ(read(plain), std::to_string(1.0f));
+  EXPECT_EQ(read(trailing), std::to_string(1.0f)) << "other trailing bytes are left alone";
+  auto put = [section](size_t offset, uint32_t value) {
+    return [=](Bytes& b) { Put32(b, section + offset, value); };
   };
-  for (const Case& c : cases) {
-    LevelData level;
-    ByteReader reader(c.bytes);
-    bool ok = ReadLevel(reader, level) && ReadVertexColours(reader, level);
-    EXPECT_EQ(ok, c.reason[0] == '\0') << c.what << ": " << reader.Error();
-    if (ok) {
-      EXPECT_EQ(level.colours[0].r, c.red) << c.what;
-    } else {
-      EXPECT_NE(reader.Error().find(c.reason), std::string::npos) << c.what << ": " << reader.Error();
-    }
-  }
+  ExpectEachRefused(
+      baked,
+      {{"cut short", [](Bytes& b) { b.resize(b.size() - 5); }, "vertex colours"},
+       {"count", put(8, 1), "the vertex colours are for 1 vertices"},
+       {"not a number", put(12, 0x7fc00000u), "vertex colour 0 is negative"}},
+      [&read](const Bytes& bytes) {
+        const std::string got = read(bytes);
+        return got == std::to_string(2.5f) ? std::string() : got;
+      });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "assets/p3d_model.h"
 #include "tests/level/tool_run.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/load_errors.h"
 #include "tools/content/bmp_writer.h"
 
 namespace {
@@ -78,16 +79,16 @@ TEST(P3dc, ConvertsTexturedAndPlainModelsTheGameLoadsAndRefusesBrokenOnes) {
   rgb[0] = rgb[1] = rgb[2] = 0;
   std::string error;
   ASSERT_TRUE(WriteBitmap(dir.File("skin.bmp"), 3, 5, rgb, error));
-  WriteText(dir.File("cube.mtl"), "newmtl skin\nmap_Kd skin.bmp\nnewmtl red\nKd 1 0 0\n");
+  dir.WriteText("cube.mtl", "newmtl skin\nmap_Kd skin.bmp\nnewmtl red\nKd 1 0 0\n");
   char obj[1024];
   for (const char* material : {"skin", "red"}) {
     std::snprintf(obj, sizeof obj, kCube, material);
-    WriteText(dir.File(std::string(material) + ".obj"), obj);
+    dir.WriteText(std::string(material) + ".obj", obj);
     ToolRun run = RunTool(std::string(P3DC) + " --scale 2 " + dir.File(std::string(material) + ".obj") +
                           " " + dir.File("data/models/" + std::string(material) + ".p3d"));
     ASSERT_EQ(run.status, 0) << run.err;
     Loaded model = LoadAsTheGameDoes(dir.File("data"), material);
-    ASSERT_TRUE(model.ok) << LastAssetError();
+    ASSERT_TRUE(model.ok) << AssetLoadError();
     EXPECT_EQ(model.triangles, 12u);
     EXPECT_EQ(model.vertices, 24u);  // four corners a face, each with the face's normal
     EXPECT_TRUE(model.hasCorner);
@@ -102,7 +103,7 @@ TEST(P3dc, ConvertsTexturedAndPlainModelsTheGameLoadsAndRefusesBrokenOnes) {
     }
   }
 
-  WriteText(dir.File("broken.obj"), "f 1 2 3\nv nonsense\n");
+  dir.WriteText("broken.obj", "f 1 2 3\nv nonsense\n");
   ToolRun broken = RunTool(std::string(P3DC) + " " + dir.File("broken.obj") + " " +
                            dir.File("data/models/broken.p3d"));
   EXPECT_EQ(broken.status, 1);

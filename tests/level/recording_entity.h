@@ -1,12 +1,11 @@
 #pragma once
 #include <array>
-#include <string>
 #include <vector>
 
 #include "world/entity.h"
 
-// An entity that records the calls collision makes into it, in order. When
-// frozen it records without moving, so one query can be compared with
+// An entity that records the contacts collision reports to it. When frozen
+// it records without moving, so one query can be compared with
 // another answer for the same sphere.
 class RecordingEntity : public Entity {
  public:
@@ -19,26 +18,21 @@ class RecordingEntity : public Entity {
   void Draw() override {}
 
   void OnLevelContact(const Vector3 corners[3], const Material* material) override {
-    calls.push_back("contact");
     contacts.push_back({corners[0], corners[1], corners[2]});
     materials.push_back(material);
   }
   void AddForce(const Vector3& v) override {
-    calls.push_back("force");
     if (!frozen) Entity::AddForce(v);
   }
   void AddVelocity(const Vector3& v) override {
-    calls.push_back("velocity");
     if (!frozen) Entity::AddVelocity(v);
   }
   void Translate(const Vector3& v) override {
-    calls.push_back("translate");
     translations.push_back(v);
     if (!frozen) Entity::Translate(v);
   }
 
   bool frozen = false;
-  std::vector<std::string> calls;
   std::vector<std::array<Vector3, 3>> contacts;
   std::vector<const Material*> materials;
   std::vector<Vector3> translations;

@@ -10,19 +10,6 @@ namespace {
 int gCalls = 0;
 void CountCall() { ++gCalls; }
 
-TEST(MenuButton, BoxIsTheCharacterCountInLettersA) {
-  FakeLetterMetrics a(0.5f, 0.6f);
-  MenuButton button("Play Game", -0.15f, 0.125f, 0.1f, 0.2f, 0.05f, &CountCall);
-  EXPECT_FLOAT_EQ(button.boxLeft, -0.15f);
-  EXPECT_FLOAT_EQ(button.boxBottom, 0.125f);
-  EXPECT_FLOAT_EQ(button.boxRight, -0.15f + 0.5f * 0.1f * 9);
-  EXPECT_FLOAT_EQ(button.boxTop, 0.125f + 0.6f * 0.2f);
-  // Every character counts as an 'a', whatever its own width.
-  MenuButton narrow("iiii", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f, nullptr);
-  MenuButton wide("WWWW", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f, nullptr);
-  EXPECT_EQ(narrow.boxRight, wide.boxRight);
-}
-
 TEST(MenuButton, HitTestIsStrictOnEveryEdge) {
   FakeLetterMetrics a(0.5f, 0.5f);
   // A box from (0, 0) to (0.375, 0.125): pixels x = 512..768, y = 384..320 from the top.
@@ -40,6 +27,10 @@ TEST(MenuButton, HitTestIsStrictOnEveryEdge) {
     EXPECT_EQ(button.HitTest(mouse), c.inside) << c.x << "," << c.y;
     EXPECT_EQ(button.hovered, c.inside);
   }
+  // Every character counts as an 'a', whatever its own width.
+  MenuButton narrow("iiii", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f, nullptr);
+  MenuButton wide("WWWW", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f, nullptr);
+  EXPECT_EQ(narrow.boxRight, wide.boxRight);
 }
 
 TEST(MenuButton, HiddenButtonIsNotTestedAndKeepsItsHover) {
@@ -63,13 +54,6 @@ TEST(MenuButton, LeftOrRightButtonClicksTheMiddleOneNever) {
   for (const auto& [buttons, clicks] : cases) {
     EXPECT_EQ(button.IsClicked(PointerInside(button, buttons)), clicks) << buttons;
   }
-}
-
-TEST(MenuLabel, IsNeverHoveredOrClicked) {
-  FakeLetterMetrics a(0.5f, 0.5f);
-  MenuLabel label("Are you sure you want to quit?", 0.0f, 0.0f, 0.1f, 0.1f, 0.1f);
-  EXPECT_FALSE(label.IsClicked(PointerAt(0.01f, 0.01f, kMenuLeftButton)));
-  EXPECT_FALSE(label.hovered);
 }
 
 TEST(MenuButton, OnlyASelectedButtonWithACallbackRunsItThenPauses200Milliseconds) {

@@ -27,10 +27,15 @@ void EnsureGlContext() {
   ready = true;
 }
 
-std::array<uint8_t, 3> ReadPixel(int x, int y) {
-  uint8_t rgba[4] = {0, 0, 0, 0};
+std::vector<uint8_t> ReadPixels(int x, int y, int width, int height) {
+  std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  return rgba;
+}
+
+std::array<uint8_t, 3> ReadPixel(int x, int y) {
+  const std::vector<uint8_t> rgba = ReadPixels(x, y, 1, 1);
   return {rgba[0], rgba[1], rgba[2]};
 }
 

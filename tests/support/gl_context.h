@@ -4,13 +4,16 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // A real OpenGL context in a 1024x768 window on the test's X display
 // (Xvfb with Mesa's software renderer). Made once per test program.
 void EnsureGlContext();
 
-// The colour of one pixel of the back buffer, read before any swap;
-// (0, 0) is the bottom-left corner.
+// Pixels of the back buffer, read before any swap, as RGBA rows from the
+// bottom; (0, 0) is the bottom-left corner.
+std::vector<uint8_t> ReadPixels(int x, int y, int width, int height);
+// The colour of one pixel.
 std::array<uint8_t, 3> ReadPixel(int x, int y);
 
 // The folder the build writes the game's content into.
