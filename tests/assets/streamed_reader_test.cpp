@@ -1,24 +1,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "assets/byte_reader.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string WriteTempFile(const std::vector<uint8_t>& bytes) {
-  char path[] = "/tmp/driftwing-stream-XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) std::abort();
-  if (write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) std::abort();
-  close(fd);
-  return path;
-}
 
 // A reader that goes through a file's window must see exactly what one over
 // the whole block sees: every value, position, failure and reason, across
@@ -27,7 +17,9 @@ TEST(StreamedReader, ReadsAsTheWholeBlockDoes) {
   std::mt19937 random(7);
   std::vector<uint8_t> bytes(300000);
   for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
-  const std::string path = WriteTempFile(bytes);
+  TempDir dir;
+  dir.Write("bytes", bytes);
+  const std::string path = dir.File("bytes");
   for (int run = 0; run < 20; ++run) {
     PlainFile file;
     std::string error;
@@ -72,13 +64,14 @@ TEST(StreamedReader, ReadsAsTheWholeBlockDoes) {
       if (block.Failed()) break;
     }
   }
-  std::remove(path.c_str());
 }
 
 // A file cut short by someone else while it is read fails the reader with
 // a reason; nothing past the end is read or handed out.
 TEST(StreamedReader, AFileCutWhileReadFailsWithAReason) {
-  const std::string path = WriteTempFile(std::vector<uint8_t>(200000, 0x5a));
+  TempDir dir;
+  dir.Write("bytes", std::vector<uint8_t>(200000, 0x5a));
+  const std::string path = dir.File("bytes");
   PlainFile file;
   std::string error;
   ASSERT_TRUE(file.Open(path.c_str(), error)) << error;
@@ -89,7 +82,6 @@ TEST(StreamedReader, AFileCutWhileReadFailsWithAReason) {
   EXPECT_TRUE(reader.Failed());
   EXPECT_NE(reader.Error().find("changed while it was read"), std::string::npos) << reader.Error();
   EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0));
-  std::remove(path.c_str());
 }
 
 }  // namespace
