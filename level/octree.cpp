@@ -25,7 +25,15 @@ bool IsFinite(const Vector3& v) {
 // Grid coordinate of `centre` along one axis, or -1 when it lies outside the
 // n cells. Checked as a float first: converting a NaN or an out-of-range
 // value to an integer is undefined.
-int32_t CellCoordinate(float centre, float cellWidth, int32_t n) {
+int32_t CellCoordinate(float centre, float cellWidth, float inverseWidth, int32_t n) {
+  // The product with the inverse differs from the quotient by far less than
+  // a thousandth of a cell, so away from a cell's edge both name the same
+  // cell; near one, and for what is not a number, the quotient decides.
+  const float g = centre * inverseWidth;
+  if (g > 0.001f && g < static_cast<float>(n) - 0.001f) {
+    const float within = g - std::floor(g);
+    if (within > 0.001f && within < 0.999f) return static_cast<int32_t>(g);
+  }
   float f = centre / cellWidth;
   if (!(f >= 0.0f && f < static_cast<float>(n))) return -1;
   return static_cast<int32_t>(f);
@@ -252,12 +260,12 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
                    root->boxMin.y < 0.0f ? -root->boxMin.y : 0.0f,
                    root->boxMin.z < 0.0f ? -root->boxMin.z : 0.0f);
 
-  if (!ReadNodes(reader, triangleCount, rootSize)) {
-    Clear();
-    return false;
-  }
   for (int32_t l = 0; l < levels; ++l) {
     cellSize[l] = rootSize * (1.0f / static_cast<float>(1 << l));
+  }
+  if (!ReadNodes(reader, triangleCount)) {
+    Clear();
+    return false;
   }
   // Mark, from the deepest positions up, the nodes under which some leaf
   // lists a triangle: the ray query skips the others.
@@ -314,7 +322,7 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
   }
 }
 
-bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3& rootSize) {
+bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount) {
   // The file stores the root, then the 8 children of each interior node in
   // the order the nodes were stored: breadth first, which is the order of
   // their positions. Walking the positions in that order, a present node's
@@ -322,10 +330,15 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3
   int32_t deepestFirst = static_cast<int32_t>(CompleteOctreeNodeCount(levelCount - 1));
   int32_t depth = 0;
   int32_t nextLevelFirst = 1;
+  // The inverse cell size of the depth: worked out once a level, as a
+  // division is the dearest step of filing a node.
+  Vector3 inverse(1.0f, 1.0f, 1.0f);
   for (int32_t index = 0; index < static_cast<int32_t>(nodes.size()); ++index) {
     if (index == nextLevelFirst) {
       ++depth;
       nextLevelFirst = static_cast<int32_t>(CompleteOctreeNodeCount(depth + 1));
+      const Vector3& s = cellSize[depth];
+      inverse = Vector3(1.0f / s.x, 1.0f / s.y, 1.0f / s.z);
     }
     const OctreeNode& node = nodes[index];
     if (!node.IsPresent()) continue;
@@ -338,23 +351,23 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3
         if (!ReadNode(reader, Child(index, k), triangleCount)) return false;
       }
     }
-    if (!FileInGrid(reader, index, depth, rootSize)) return false;
+    if (!FileInGrid(reader, index, depth, inverse)) return false;
   }
   return true;
 }
 
-bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, const Vector3& rootSize) {
+bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, const Vector3& inverse) {
   if (l == 0) {
     grid[0][0] = 0;
     return true;
   }
   const OctreeNode& node = nodes[index];
   int32_t n = 1 << l;
-  Vector3 s = rootSize * (1.0f / static_cast<float>(n));
+  const Vector3& s = cellSize[l];
   Vector3 c = (node.boxMin + node.boxMax) * 0.5f + offset;
-  int32_t ix = CellCoordinate(c.x, s.x, n);
-  int32_t iy = CellCoordinate(c.y, s.y, n);
-  int32_t iz = CellCoordinate(c.z, s.z, n);
+  int32_t ix = CellCoordinate(c.x, s.x, inverse.x, n);
+  int32_t iy = CellCoordinate(c.y, s.y, inverse.y, n);
+  int32_t iz = CellCoordinate(c.z, s.z, inverse.z, n);
   if (ix < 0 || iy < 0 || iz < 0) {
     reader.Fail(NodeName(index) + ": its box centre lies outside the root box's grid");
     return false;

@@ -125,8 +125,8 @@ class Octree {
 
  private:
   bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
-  bool ReadNodes(ByteReader& reader, uint32_t triangleCount, const Vector3& rootSize);
-  bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, const Vector3& rootSize);
+  bool ReadNodes(ByteReader& reader, uint32_t triangleCount);
+  bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, const Vector3& inverse);
 };
 
 // The stamp of a new level query: the tick count, or one past the previous
