@@ -31,8 +31,9 @@ int32_t CellCoordinate(float centre, float cellWidth, float inverseWidth, int32_
   // cell; near one, and for what is not a number, the quotient decides.
   const float g = centre * inverseWidth;
   if (g > 0.001f && g < static_cast<float>(n) - 0.001f) {
-    const float within = g - std::floor(g);
-    if (within > 0.001f && within < 0.999f) return static_cast<int32_t>(g);
+    const int32_t cell = static_cast<int32_t>(g);
+    const float within = g - static_cast<float>(cell);
+    if (within > 0.001f && within < 0.999f) return cell;
   }
   float f = centre / cellWidth;
   if (!(f >= 0.0f && f < static_cast<float>(n))) return -1;
@@ -139,6 +140,21 @@ float LoadF32(const uint8_t* p) {
 }
 
 Vector3 LoadVector3(const uint8_t* p) { return Vector3(LoadF32(p), LoadF32(p + 4), LoadF32(p + 8)); }
+
+// The grid cell of the position `local` places after the first of its depth,
+// where the level compiler files it: child slot k takes the upper x, y and
+// z halves by its bits 2, 1 and 0.
+size_t LayoutCell(uint32_t local, int32_t depth) {
+  size_t x = 0, y = 0, z = 0;
+  for (int32_t d = depth - 1; d >= 0; --d) {
+    const uint32_t k = (local >> (3 * d)) & 7;
+    x = 2 * x + ((k >> 2) & 1);
+    y = 2 * y + ((k >> 1) & 1);
+    z = 2 * z + (k & 1);
+  }
+  const size_t n = size_t{1} << depth;
+  return (x * n + y) * n + z;
+}
 
 std::string NodeName(int32_t index) {
   return "octree node " + std::to_string(index) + " (depth " +
@@ -329,6 +345,7 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount) {
   // record is the next in the file.
   int32_t deepestFirst = static_cast<int32_t>(CompleteOctreeNodeCount(levelCount - 1));
   int32_t depth = 0;
+  int32_t levelFirst = 0;
   int32_t nextLevelFirst = 1;
   // The inverse cell size of the depth: worked out once a level, as a
   // division is the dearest step of filing a node.
@@ -336,9 +353,18 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount) {
   for (int32_t index = 0; index < static_cast<int32_t>(nodes.size()); ++index) {
     if (index == nextLevelFirst) {
       ++depth;
+      levelFirst = nextLevelFirst;
       nextLevelFirst = static_cast<int32_t>(CompleteOctreeNodeCount(depth + 1));
       const Vector3& s = cellSize[depth];
       inverse = Vector3(1.0f / s.x, 1.0f / s.y, 1.0f / s.z);
+    }
+    // The grid of a deep level is large and filed out of order: fetch the
+    // cell a node a little ahead will take, if the file keeps to the
+    // compiler's layout, so that its miss overlaps the work until then.
+    constexpr int32_t kAhead = 32;
+    if (depth > 0 && index + kAhead < nextLevelFirst && nodes[index + kAhead].IsPresent()) {
+      __builtin_prefetch(
+          &grid[depth][LayoutCell(static_cast<uint32_t>(index + kAhead - levelFirst), depth)], 1);
     }
     const OctreeNode& node = nodes[index];
     if (!node.IsPresent()) continue;
