@@ -117,17 +117,16 @@ P3dModel::~P3dModel() {
   delete[] vertices;
 }
 
-bool P3dModel::Load(const char* path) {
+bool P3dModel::Load(const char* path, std::string& error) {
   std::vector<uint8_t> bytes;
-  std::string error;
   MeshData mesh;
   if (!ReadWholeFile(path, bytes, error) || !ParseMesh(bytes.data(), bytes.size(), mesh, error)) {
-    SetLastAssetError(error);
     return false;
   }
   // The mesh is sound; only now may the texture load change the model.
-  if (!material.Load(mesh.texturePath, true)) {
-    SetLastAssetError("texture \"" + std::string(mesh.texturePath) + "\": " + LastAssetError());
+  std::string textureError;
+  if (!material.Load(mesh.texturePath, true, textureError)) {
+    error = "texture \"" + std::string(mesh.texturePath) + "\": " + textureError;
     return false;
   }
   material.specular[0] = material.specular[1] = material.specular[2] = material.specular[3] = 1.0f;

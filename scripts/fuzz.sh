@@ -36,7 +36,7 @@ mkdir -p "$out"
 # uses fuzz/NAME.dict when there is one.
 targets=(
   "level 32768 fuzz/level_fuzzer.cpp level/*.cpp assets/byte_reader.cpp world/entity.cpp platform/clock.cpp"
-  "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp assets/texture.cpp"
+  "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp"
   "p3d 8192 fuzz/p3d_fuzzer.cpp assets/p3d_model.cpp assets/bitmap.cpp assets/byte_reader.cpp assets/texture.cpp"
   "demo 16384 fuzz/demo_fuzzer.cpp app/demo_file.cpp app/demo_player.cpp assets/byte_reader.cpp platform/clock.cpp platform/input.cpp"
 )

@@ -13,9 +13,9 @@ class Fonts : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     EnsureGlContext();
-    ASSERT_TRUE(BuildBitmapFont(bitmapFont, "Impact", 40)) << LastFontError();
-    ASSERT_TRUE(BuildOutlineFont(outlineFont, "Impact", 12, 0.1f, outlineMetrics))
-        << LastFontError();
+    std::string error;
+    ASSERT_TRUE(BuildBitmapFont(bitmapFont, "Impact", 40, error)) << error;
+    ASSERT_TRUE(BuildOutlineFont(outlineFont, "Impact", 12, 0.1f, outlineMetrics, error)) << error;
   }
 
   void SetUp() override {

@@ -46,7 +46,8 @@ class Frame {
 TEST(Hud, FrameRateUpperRightPolygonCountUpperLeftCrosshairInTheMiddle) {
   EnsureGlContext();
   Game game;
-  ASSERT_TRUE(BuildBitmapFont(game.hudFont, "Impact", 40)) << LastFontError();
+  std::string error;
+  ASSERT_TRUE(BuildBitmapFont(game.hudFont, "Impact", 40, error)) << error;
   game.SetProjection(kWidth, kHeight);
   glDisable(GL_DEPTH_TEST);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

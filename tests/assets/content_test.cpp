@@ -18,8 +18,9 @@ namespace {
 
 DecodedBitmap LoadOrFail(const std::string& name, bool withAlpha) {
   DecodedBitmap image;
-  EXPECT_TRUE(LoadBitmapFile((DataDir() + "/" + name).c_str(), withAlpha, image))
-      << name << ": " << LastAssetError();
+  std::string error;
+  EXPECT_TRUE(LoadBitmapFile((DataDir() + "/" + name).c_str(), withAlpha, image, error))
+      << name << ": " << error;
   return image;
 }
 
@@ -119,7 +120,8 @@ TEST_P(GeneratedModel, IsAWellFormedMeshOfItsSize) {
   const ModelUse use = GetParam();
   InDataDir inData;
   P3dModel model;
-  ASSERT_TRUE(model.Load(use.path)) << LastAssetError();
+  std::string error;
+  ASSERT_TRUE(model.Load(use.path, error)) << error;
   EXPECT_GE(model.triangleCount, 100u);
   EXPECT_EQ(model.material.width, use.textureSide);
 

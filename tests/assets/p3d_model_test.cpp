@@ -58,7 +58,8 @@ TEST_F(P3dLoad, EveryValueOfTheFileArrivesExactly) {
   const P3dMesh mesh = SampleMesh();
   ScratchDir::Write("m.p3d", EncodeP3d(mesh));
   P3dModel model;
-  ASSERT_TRUE(model.Load("m.p3d")) << LastAssetError();
+  std::string error;
+  ASSERT_TRUE(model.Load("m.p3d", error)) << error;
   ASSERT_EQ(model.vertexCount, 4u);
   ASSERT_EQ(model.triangleCount, 2u);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(model.reserved[i], mesh.reserved[i]);
@@ -76,13 +77,14 @@ TEST_F(P3dLoad, EmptyMeshLoadsAndAMissingFileDoesNot) {
   mesh.texturePath = "skin.bmp";
   ScratchDir::Write("empty.p3d", EncodeP3d(mesh));
   P3dModel model;
-  ASSERT_TRUE(model.Load("empty.p3d")) << LastAssetError();
+  std::string error;
+  ASSERT_TRUE(model.Load("empty.p3d", error)) << error;
   EXPECT_EQ(model.vertexCount + model.triangleCount, 0u);
   EXPECT_NE(model.indices, nullptr);
 
   P3dModel missing;
-  EXPECT_FALSE(missing.Load("nothing.p3d"));
-  EXPECT_NE(LastAssetError().find("cannot open"), std::string::npos) << LastAssetError();
+  EXPECT_FALSE(missing.Load("nothing.p3d", error));
+  EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
   ExpectEmpty(missing);
 }
 
@@ -100,9 +102,9 @@ TEST_P(DamagedP3d, IsRefusedAndTheModelLeftEmpty) {
   GetParam().apply(file);
   ScratchDir::Write("bad.p3d", file);
   P3dModel model;
-  EXPECT_FALSE(model.Load("bad.p3d"));
-  EXPECT_NE(LastAssetError().find(GetParam().reasonContains), std::string::npos)
-      << LastAssetError();
+  std::string error;
+  EXPECT_FALSE(model.Load("bad.p3d", error));
+  EXPECT_NE(error.find(GetParam().reasonContains), std::string::npos) << error;
   ExpectEmpty(model);
 }
 
@@ -144,9 +146,10 @@ TEST_F(P3dLoad, FailedReloadKeepsTheModelItHad) {
   Poke32(damaged, kIndices, 99);
   ScratchDir::Write("bad.p3d", damaged);
   P3dModel model;
-  ASSERT_TRUE(model.Load("m.p3d"));
+  std::string error;
+  ASSERT_TRUE(model.Load("m.p3d", error)) << error;
   const TextureId texture = model.material.glName;
-  EXPECT_FALSE(model.Load("bad.p3d"));
+  EXPECT_FALSE(model.Load("bad.p3d", error));
   EXPECT_EQ(model.triangleCount, 2u);
   EXPECT_EQ(model.vertices[1].x, 1.5f);
   EXPECT_EQ(model.material.glName, texture);

@@ -161,8 +161,8 @@ TEST_P(DamagedLevel, IsRefusedWithItsReasonAndLeavesTheWorldEmpty) {
   std::string path = dir.File("map.wrl");
   WriteFile(path, bytes);
   World world;
-  ASSERT_FALSE(world.Load(path.c_str()));
-  const std::string& error = world.LoadError();
+  std::string error;
+  ASSERT_FALSE(world.Load(path.c_str(), error));
   EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
   EXPECT_NE(error.find(damage.reason), std::string::npos)
       << "expected \"" << damage.reason << "\" in \"" << error << "\"";

@@ -144,7 +144,8 @@ class WorldLoad : public ::testing::Test {
 };
 
 TEST_F(WorldLoad, PlacesTheShipAtTheFirstSpawnPointOrElseTheOrigin) {
-  ASSERT_TRUE(world.Load(Write(RichLevel()).c_str())) << world.LoadError();
+  std::string error;
+  ASSERT_TRUE(world.Load(Write(RichLevel()).c_str(), error)) << error;
   EXPECT_TRUE(world.loaded);
   ASSERT_EQ(world.entities.size(), 1u);
   EXPECT_EQ(world.entities[0]->kind, kKindPlayerShip);
@@ -155,26 +156,27 @@ TEST_F(WorldLoad, PlacesTheShipAtTheFirstSpawnPointOrElseTheOrigin) {
 
   LevelSource none = RichLevel();
   none.spawnPoints.clear();
-  ASSERT_TRUE(world.Load(Write(none, "none.wrl").c_str())) << world.LoadError();
+  ASSERT_TRUE(world.Load(Write(none, "none.wrl").c_str(), error)) << error;
   ASSERT_EQ(world.entities.size(), 1u);
   ExpectVectorEq(world.entities[0]->position, Vector3(0, 0, 0));
 }
 
 TEST_F(WorldLoad, AMissingFileLeavesTheWorldAsItWas) {
-  ASSERT_TRUE(world.Load(Write(RichLevel()).c_str()));
-  EXPECT_FALSE(world.Load(dir.File("absent.wrl").c_str()));
-  EXPECT_NE(world.LoadError().find("absent.wrl: cannot open"), std::string::npos)
-      << world.LoadError();
+  std::string error;
+  ASSERT_TRUE(world.Load(Write(RichLevel()).c_str(), error));
+  EXPECT_FALSE(world.Load(dir.File("absent.wrl").c_str(), error));
+  EXPECT_NE(error.find("absent.wrl: cannot open"), std::string::npos) << error;
   EXPECT_TRUE(world.loaded);
   EXPECT_EQ(world.triangleCount, 3u);
   EXPECT_EQ(world.entities.size(), 1u);
 }
 
 TEST_F(WorldLoad, ASecondLoadReplacesTheFirst) {
-  ASSERT_TRUE(world.Load(Write(RichLevel()).c_str()));
+  std::string error;
+  ASSERT_TRUE(world.Load(Write(RichLevel()).c_str(), error));
   LevelSource other = SoupLevel({{Vector3(0, 0, 0), Vector3(0, 0, 1), Vector3(1, 0, 0)}}, 1,
                                 Vector3(-8, -8, -8), Vector3(8, 8, 8));
-  ASSERT_TRUE(world.Load(Write(other, "other.wrl").c_str())) << world.LoadError();
+  ASSERT_TRUE(world.Load(Write(other, "other.wrl").c_str(), error)) << error;
   EXPECT_EQ(world.triangleCount, 1u);
   EXPECT_EQ(world.materialCount, 1);
   EXPECT_EQ(world.octree.levelCount, 1);

@@ -161,7 +161,7 @@ TEST(LightBake, BakedGroundDrawsNearItsTextureBrightnessUnderTheWorldsLight) {
   std::string error;
   ASSERT_TRUE(WriteBitmap(dir.File("grey.bmp"), 4, 4, std::vector<uint8_t>(48, grey), error));
   Material materials[6];
-  ASSERT_TRUE(materials[0].Load(dir.File("grey.bmp").c_str(), true));
+  ASSERT_TRUE(materials[0].Load(dir.File("grey.bmp").c_str(), true, error)) << error;
 
   for (bool bake : {true, false}) {
     LevelMesh mesh = GroundAndWall();
@@ -174,7 +174,7 @@ TEST(LightBake, BakedGroundDrawsNearItsTextureBrightnessUnderTheWorldsLight) {
     ASSERT_TRUE(BuildLevel(mesh, OctreeBuildOptions{}, source, built, error)) << error;
     ASSERT_TRUE(WriteLevelFile(dir.File("lit.wrl"), source, error)) << error;
     World world;
-    ASSERT_TRUE(world.Load(dir.File("lit.wrl").c_str())) << world.LoadError();
+    ASSERT_TRUE(world.Load(dir.File("lit.wrl").c_str(), error)) << error;
 
     auto lookDownAt = [&](float x, float z) {
       glMatrixMode(GL_PROJECTION);
