@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/content/byte_writer.h"
+#include "tools/common/byte_writer.h"
 
 // A fresh temporary folder that is the working directory while alive, so
 // test files are named by short relative paths as the game names its data.
