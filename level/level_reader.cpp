@@ -1,6 +1,5 @@
 #include "level/level_reader.h"
 
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -8,10 +7,6 @@
 #include "assets/vector_reader.h"
 
 namespace {
-
-bool IsFinite(const Vector3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
 
 bool ReadMaterialNames(ByteReader& reader, LevelData& out) {
   out.materialNames.resize(static_cast<size_t>(out.materialCount));

@@ -10,12 +10,9 @@
 #include "assets/vector_reader.h"
 #include "level/level_data.h"
 #include "platform/clock.h"
+#include "world/vector3.h"
 
 namespace {
-
-bool IsFinite(const Vector3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
 
 // Grid coordinate of `centre` along one axis, or -1 when it lies outside the
 // n cells. Checked as a float first: converting a NaN or an out-of-range

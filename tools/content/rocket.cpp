@@ -4,6 +4,7 @@
 #include "tools/content/models.h"
 #include "tools/content/noise.h"
 #include "tools/content/paint.h"
+#include "world/scalar_math.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ MeshBuilder BuildRocketMesh() {
 
   // Four swept fins in an X.
   for (int k = 0; k < 4; ++k) {
-    float angle = 3.1415926f * (0.25f + 0.5f * static_cast<float>(k));
+    float angle = kPi * (0.25f + 0.5f * static_cast<float>(k));
     Vector3 out(std::cos(angle), std::sin(angle), 0);
     Vector3 across(-out.y, out.x, 0);
     const float rootR = kRadius * 0.9f, tipR = 0.34f;
