@@ -55,8 +55,9 @@ MeshBuilder BuildRocketMesh() {
                                 out * tipR + Vector3(0, 0, 0.92f), out * tipR + Vector3(0, 0, 0.66f)};
     for (Vector3& p : fin) p -= across * 0.0125f;
     mesh.AddSlab(fin, across * 0.025f, [=](const Vector3& p, const Vector3&, float, float) {
+      // Rounding in cos and sin can put the root and tip a hair outside.
       float radial = Dot(p, out);
-      return kFins.At(BodyS(p.z), (radial - rootR) / (tipR - rootR));
+      return kFins.At(BodyS(p.z), Clamp01((radial - rootR) / (tipR - rootR)));
     });
   }
   return mesh;
