@@ -110,7 +110,9 @@ bool CheckP3dFile(const uint8_t* data, size_t size, std::string& texturePath, st
   return true;
 }
 
-P3dModel::~P3dModel() {
+P3dModel::~P3dModel() { FreeArrays(); }
+
+void P3dModel::FreeArrays() {
   delete[] indices;
   delete[] texCoords;
   delete[] normals;
@@ -134,10 +136,7 @@ bool P3dModel::Load(const char* path, std::string& error) {
   vertexCount = mesh.vertexCount;
   triangleCount = mesh.triangleCount;
   std::memcpy(reserved, mesh.reserved, sizeof reserved);
-  delete[] indices;
-  delete[] texCoords;
-  delete[] normals;
-  delete[] vertices;
+  FreeArrays();
   indices = mesh.indices.release();
   texCoords = mesh.texCoords.release();
   normals = mesh.normals.release();

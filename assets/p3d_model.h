@@ -36,6 +36,7 @@ class P3dModel {
 
  private:
   void DrawMesh(const Material& m) const;
+  void FreeArrays();
 };
 
 // Checks a P3D file held in memory as P3dModel::Load would, without touching

@@ -4,6 +4,12 @@
 // Pi, rounded to the nearest float.
 constexpr float kPi = 3.14159265358979f;
 
+// `value` wrapped into 0 to size - 1, negative values included.
+inline int Wrap(int value, int size) {
+  value %= size;
+  return value < 0 ? value + size : value;
+}
+
 // 0 up to edge0, 1 from edge1 on, and an S-curve with flat ends between; an
 // edge0 above edge1 gives the falling step.
 inline float SmoothStep(float edge0, float edge1, float x) {

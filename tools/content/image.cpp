@@ -18,13 +18,7 @@ float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 Image::Image(int width, int height, Colour fill)
     : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height, fill) {}
 
-Colour& Image::Wrapped(int x, int y) {
-  x %= width_;
-  y %= height_;
-  if (x < 0) x += width_;
-  if (y < 0) y += height_;
-  return At(x, y);
-}
+Colour& Image::Wrapped(int x, int y) { return At(Wrap(x, width_), Wrap(y, height_)); }
 
 namespace {
 
