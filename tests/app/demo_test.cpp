@@ -184,6 +184,9 @@ class DemoReplay : public ::testing::Test {
     Mix_FreeChunk(gRocketSound);
     Mix_FreeChunk(gExplosionSound);
     gRocketSound = gExplosionSound = nullptr;
+    // Each start-up opened the audio device; one left open at exit has its
+    // thread call into a torn-down mixer.
+    Mix_CloseAudio();
   }
   InDataDir inData;
 };
