@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/font_error.h"
 #include "app/fonts.h"
 #include "platform/font_face.h"
 
@@ -47,12 +46,12 @@ void CompileBitmapGlyph(FT_Face face, bool embolden, unsigned char code, GLuint 
 
 }  // namespace
 
-bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height) {
+bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height, std::string& error) {
   base = glGenLists(kFontGlyphCount);
   platform::FontFace font;
-  if (!font.Open(face, true) || FT_Set_Pixel_Sizes(font.Face(), 0, height) != 0) {
-    SetFontError(font.Error().empty() ? "the face cannot be set to the pixel height"
-                                      : font.Error());
+  const bool opened = font.Open(face, true, error);
+  if (!opened || FT_Set_Pixel_Sizes(font.Face(), 0, height) != 0) {
+    if (opened) error = "the face cannot be set to the pixel height";
     DeleteFont(base);
     base = 0;
     return false;

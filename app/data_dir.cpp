@@ -1,6 +1,5 @@
 #include "app/data_dir.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -57,21 +56,20 @@ DataDirChoice ChooseDataDir(const std::string& explicitDir, const std::string& e
   return choice;
 }
 
-bool EnterDataDir(Options& options) {
+bool EnterDataDir(Options& options, std::string& error) {
   DataDirChoice choice = ChooseDataDir(options.dataDir, platform::ExecutablePath());
   if (!choice.found) {
-    std::fprintf(stderr, "driftwing: %s\n", choice.error.c_str());
+    error = choice.error;
     return false;
   }
   if (choice.dir.empty()) return true;
   for (std::string* path : {&options.recordPath, &options.playPath, &options.timedemoPath}) {
     if (!path->empty()) *path = Absolute(*path);
   }
-  std::error_code error;
-  fs::current_path(choice.dir, error);
-  if (error) {
-    std::fprintf(stderr, "driftwing: cannot enter the data folder %s: %s\n", choice.dir.c_str(),
-                 error.message().c_str());
+  std::error_code entered;
+  fs::current_path(choice.dir, entered);
+  if (entered) {
+    error = "cannot enter the data folder " + choice.dir + ": " + entered.message();
     return false;
   }
   return true;

@@ -24,6 +24,6 @@ DataDirChoice ChooseDataDir(const std::string& explicitDir, const std::string& e
 
 // Chooses the data folder and makes it the working directory. File names the
 // player gave on the command line (demos) are made absolute first, so they
-// still mean what they meant where the game was started. On failure prints
-// the one line and returns false.
-bool EnterDataDir(Options& options);
+// still mean what they meant where the game was started. False, with the
+// one line in `error`, on failure.
+bool EnterDataDir(Options& options, std::string& error);

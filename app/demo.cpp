@@ -41,25 +41,23 @@ DemoSession::~DemoSession() {
 }
 
 bool DemoSession::Open(const std::string& recordPath, const std::string& playPath,
-                       const std::string& timedemoPath) {
+                       const std::string& timedemoPath, std::string& error) {
   if (!recordPath.empty()) {
     mode_ = kRecord;
     path_ = recordPath;
     // Refuse at once rather than lose a whole session at the end.
     std::FILE* probe = std::fopen(path_.c_str(), "wb");
     if (!probe) {
-      std::fprintf(stderr, "driftwing: cannot write the demo %s: %s\n", path_.c_str(),
-                   std::strerror(errno));
+      error = "cannot write the demo " + path_ + ": " + std::strerror(errno);
       return false;
     }
     std::fclose(probe);
   } else if (!playPath.empty() || !timedemoPath.empty()) {
     mode_ = playPath.empty() ? kTimedemo : kPlay;
     path_ = playPath.empty() ? timedemoPath : playPath;
-    std::string error;
-    if (!LoadDemo(path_.c_str(), demo_, error)) {
-      std::fprintf(stderr, "driftwing: cannot play the demo %s: %s\n", path_.c_str(),
-                   error.c_str());
+    std::string reason;
+    if (!LoadDemo(path_.c_str(), demo_, reason)) {
+      error = "cannot play the demo " + path_ + ": " + reason;
       return false;
     }
   }

@@ -24,9 +24,9 @@ class DemoSession {
   DemoSession& operator=(const DemoSession&) = delete;
 
   // Reads the demo to replay, or makes sure the one to record can be
-  // written. False, with the reason printed, when it cannot.
+  // written. False, with the reason in `error`, when it cannot.
   bool Open(const std::string& recordPath, const std::string& playPath,
-            const std::string& timedemoPath);
+            const std::string& timedemoPath, std::string& error);
   // From here on the game's input and clock are recorded or replayed.
   void Start();
   // Called as each frame of the loop begins; false when a replay is over.

@@ -5,14 +5,10 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/font_error.h"
-
 GlyphMetricsFloat metrics[kFontGlyphCount];
 uint32_t gMenuFont = 0;
 
 namespace {
-
-std::string gFontError;
 
 // Keeps only the bytes that have a list in the font, so no byte can call a
 // display list outside the font's 96.
@@ -27,10 +23,6 @@ size_t KeepPrintable(char* text) {
 }
 
 }  // namespace
-
-void SetFontError(const std::string& error) { gFontError = error; }
-
-const std::string& LastFontError() { return gFontError; }
 
 void DeleteFont(uint32_t base) { glDeleteLists(base, kFontGlyphCount); }
 

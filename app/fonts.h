@@ -17,21 +17,21 @@ constexpr int kFontFirstChar = 32;
 constexpr int kFontGlyphCount = 96;
 
 // 96 display lists of bitmap glyphs, drawn at the raster position, for the
-// characters 32 to 127. False, with LastFontError(), when no face is found.
-bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height);
+// characters 32 to 127. False, with the reason in `error`, when no face is
+// found.
+bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height, std::string& error);
 
 // 96 display lists of solid glyphs extruded by `depth` along -z, each
 // advancing the modelview matrix; fills `metrics` for the same characters.
+// False, with the reason in `error`, when no face is found.
 bool BuildOutlineFont(uint32_t& base, const char* face, int32_t height, float depth,
-                      GlyphMetricsFloat* metrics);
+                      GlyphMetricsFloat* metrics, std::string& error);
 
 void DeleteFont(uint32_t base);
 
 // Formats like printf (at most 255 characters) and draws with the font.
 void PrintText(uint32_t base, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
-
-const std::string& LastFontError();
 
 extern GlyphMetricsFloat metrics[kFontGlyphCount];
 extern uint32_t gMenuFont;

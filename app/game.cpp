@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/demo.h"
 #include "app/fonts.h"
@@ -99,11 +100,13 @@ void Game::StartGame() {
     ShowLoadingScreen();
     // A level that cannot be played leaves no game in progress, so the menu
     // keeps offering "Play Game" rather than a game that cannot be resumed.
-    if (!world.Load("map.wrl")) {
-      std::fprintf(stderr, "driftwing: cannot load the level %s\n", world.LoadError().c_str());
+    std::string error;
+    if (!world.Load("map.wrl", error)) {
+      std::fprintf(stderr, "driftwing: cannot load the level %s\n", error.c_str());
       return;
     }
-    if (!LoadLevelTextures()) {
+    if (!LoadLevelTextures(error)) {
+      std::fprintf(stderr, "driftwing: %s\n", error.c_str());
       world.Clear();
       return;
     }

@@ -2,6 +2,7 @@
 #include <SDL_mixer.h>
 
 #include <cstdint>
+#include <string>
 
 #include "app/camera.h"
 #include "app/game_status.h"
@@ -45,7 +46,9 @@ class Game {
   void ShowLoadingScreen();
   bool LoadAssets();
   bool LoadSounds();
-  bool LoadLevelTextures();
+  // The textures the loaded level's materials name, and the clouds. False,
+  // with the reason in `error`, at the first that cannot be loaded.
+  bool LoadLevelTextures(std::string& error);
 
   // Reads the clock for a frame beginning at `now`: returns the capped frame
   // time in seconds and refreshes the frame-rate sample.

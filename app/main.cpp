@@ -1,6 +1,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/data_dir.h"
 #include "app/demo.h"
@@ -8,6 +9,16 @@
 #include "app/options.h"
 #include "app/video.h"
 #include "platform/leak_check.h"
+
+namespace {
+
+// A start-up step that failed: its one line, and the exit status.
+int Fail(const std::string& error) {
+  std::fprintf(stderr, "driftwing: %s\n", error.c_str());
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   ParsedOptions parsed = ParseOptions(argc, argv);
@@ -23,10 +34,13 @@ int main(int argc, char** argv) {
   gOptions = parsed.options;
   // Data paths stay relative to the working directory; it may move to the
   // installed data or to the folder --data names.
-  if (!EnterDataDir(gOptions)) return 1;
+  std::string error;
+  if (!EnterDataDir(gOptions, error)) return Fail(error);
   // A demo that cannot be read or written is refused before any window opens.
   DemoSession demo;
-  if (!demo.Open(gOptions.recordPath, gOptions.playPath, gOptions.timedemoPath)) return 1;
+  if (!demo.Open(gOptions.recordPath, gOptions.playPath, gOptions.timedemoPath, error)) {
+    return Fail(error);
+  }
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == -1) {
     std::fprintf(stderr, "driftwing: start-up failed: cannot start SDL: %s\n", SDL_GetError());
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == 0) {
@@ -38,9 +52,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   // The menu uploads a texture as it is built, so the window comes first.
-  if (!InitVideo()) {
+  if (!InitVideo(error)) {
     SDL_Quit();
-    return 1;
+    return Fail(error);
   }
   platform::KeepLoadedLibrariesForLeakCheck();  // the GL driver is loaded by now
   bool cleanQuit;

@@ -5,7 +5,6 @@
 
 #include <cmath>
 
-#include "app/font_error.h"
 #include "app/fonts.h"
 #include "app/glyph_mesh.h"
 #include "platform/font_face.h"
@@ -99,12 +98,11 @@ void CompileOutlineGlyph(const platform::FontFace& font, unsigned char code, flo
 }  // namespace
 
 bool BuildOutlineFont(uint32_t& base, const char* face, int32_t, float depth,
-                      GlyphMetricsFloat* glyphMetrics) {
+                      GlyphMetricsFloat* glyphMetrics, std::string& error) {
   // The glyphs are in em units, so the pixel height does not shape them.
   base = glGenLists(kFontGlyphCount);
   platform::FontFace font;
-  if (!font.Open(face, true)) {
-    SetFontError(font.Error());
+  if (!font.Open(face, true, error)) {
     DeleteFont(base);
     base = 0;
     return false;

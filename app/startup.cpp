@@ -31,11 +31,13 @@ bool Fail(const char* step, const char* path, const std::string& reason) {
 }
 
 bool LoadModel(P3dModel& model, const char* path) {
-  return model.Load(path) || Fail("loading the model", path, LastAssetError());
+  std::string error;
+  return model.Load(path, error) || Fail("loading the model", path, error);
 }
 
 bool LoadMaterial(Material& material, const char* path) {
-  return material.Load(path, true) || Fail("loading the bitmap", path, LastAssetError());
+  std::string error;
+  return material.Load(path, true, error) || Fail("loading the bitmap", path, error);
 }
 
 // Read through the one checked file reader, so a directory, device or FIFO
@@ -75,18 +77,22 @@ bool Game::Startup() {
                 std::string(Mix_GetError()) +
                     " (to play without sound, run with SDL_AUDIODRIVER=dummy)");
   }
+  std::string error;
   hudFont = 0;
-  if (!BuildBitmapFont(hudFont, "Impact", 40)) {
-    return Fail("building the HUD font", "Impact", LastFontError());
+  if (!BuildBitmapFont(hudFont, "Impact", 40, error)) {
+    return Fail("building the HUD font", "Impact", error);
   }
   titleFont = 0;
-  if (!BuildOutlineFont(titleFont, "Impact", 12, 0.1f, metrics)) {
-    return Fail("building the menu font", "Impact", LastFontError());
+  if (!BuildOutlineFont(titleFont, "Impact", 12, 0.1f, metrics, error)) {
+    return Fail("building the menu font", "Impact", error);
   }
   gMenuFont = titleFont;
   // Without its background the menu is white text on white: unreadable.
-  if (!menu.Build()) {
-    return Fail("loading the bitmap", "textures/menu_bg.bmp", LastAssetError());
+  if (!menu.Build(error)) return Fail("loading the bitmap", "textures/menu_bg.bmp", error);
+  // Without its own texture the menu ship still turns, untextured.
+  if (!menu.LoadShipMaterial(error)) {
+    std::fprintf(stderr, "driftwing: the menu ship goes untextured: \"textures/concrete0.bmp\": %s\n",
+                 error.c_str());
   }
   ShowLoadingScreen();
   if (!LoadAssets()) return false;

@@ -101,15 +101,15 @@ bool ChangeVideoMode(int width, int height) {
   return true;
 }
 
-bool InitVideo() {
+bool InitVideo(std::string& error) {
   gVideoSizes = VideoSizesFrom(SDL_ListModes(nullptr, SDL_OPENGL | SDL_FULLSCREEN));
   PrintVideoSizes();
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   if (!SDL_SetVideoMode(gScreenWidth, gScreenHeight, gScreenBpp, VideoFlags())) {
     // Without a window nothing else can run; say so rather than draw into nothing.
-    std::fprintf(stderr, "driftwing: cannot open a %dx%d OpenGL window: %s\n", gScreenWidth,
-                 gScreenHeight, SDL_GetError());
+    error = "cannot open a " + std::to_string(gScreenWidth) + "x" + std::to_string(gScreenHeight) +
+            " OpenGL window: " + SDL_GetError();
     return false;
   }
   SDL_WM_SetCaption("Driftwing", "Driftwing");

@@ -1,6 +1,7 @@
 #pragma once
 #include <SDL.h>
 
+#include <string>
 #include <vector>
 
 extern int gScreenWidth;
@@ -24,8 +25,8 @@ struct VideoSize {
 extern std::vector<VideoSize> gVideoSizes;
 
 // Opens the OpenGL window, full screen or, with --window, in a window; false,
-// with the reason printed, when no OpenGL mode can be had.
-bool InitVideo();
+// with the reason in `error`, when no OpenGL mode can be had.
+bool InitVideo(std::string& error);
 // The sizes offered from SDL_ListModes' answer (null: none; -1: any), with
 // the three standard sizes, none smaller than 640 x 480, smallest first.
 std::vector<VideoSize> VideoSizesFrom(SDL_Rect** modes);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "assets/byte_reader.h"
-#include "assets/texture.h"
 
 namespace {
 
@@ -54,13 +53,6 @@ void SetRgba(uint8_t* out, uint8_t r, uint8_t g, uint8_t b) {
   out[1] = g;
   out[2] = b;
   out[3] = (r == 0 && g == 0 && b == 0) ? 0 : 255;
-}
-
-std::unique_ptr<uint8_t[]> LoadFile(const char* path, bool withAlpha, BitmapInfoHeader* info) {
-  DecodedBitmap image;
-  if (!LoadBitmapFile(path, withAlpha, image)) return nullptr;
-  if (info) *info = image.info;
-  return std::move(image.pixels);
 }
 
 }  // namespace
@@ -143,21 +135,8 @@ bool DecodeBitmap(const uint8_t* data, size_t size, bool withAlpha, DecodedBitma
   return true;
 }
 
-bool LoadBitmapFile(const char* path, bool withAlpha, DecodedBitmap& out) {
+bool LoadBitmapFile(const char* path, bool withAlpha, DecodedBitmap& out, std::string& error) {
   std::vector<uint8_t> bytes;
-  std::string error;
-  if (!ReadWholeFile(path, bytes, error) ||
-      !DecodeBitmap(bytes.data(), bytes.size(), withAlpha, out, error)) {
-    SetLastAssetError(error);
-    return false;
-  }
-  return true;
-}
-
-std::unique_ptr<uint8_t[]> LoadBitmap(const char* path, BitmapInfoHeader* info) {
-  return LoadFile(path, false, info);
-}
-
-std::unique_ptr<uint8_t[]> LoadBitmapAlpha(const char* path, BitmapInfoHeader* info) {
-  return LoadFile(path, true, info);
+  return ReadWholeFile(path, bytes, error) &&
+         DecodeBitmap(bytes.data(), bytes.size(), withAlpha, out, error);
 }

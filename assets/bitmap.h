@@ -41,11 +41,5 @@ bool DecodeBitmap(const uint8_t* data, size_t size, bool withAlpha, DecodedBitma
                   std::string& error);
 
 // DecodeBitmap on the contents of a file. False, with the reason in
-// LastAssetError(), when it cannot be read or decoded.
-bool LoadBitmapFile(const char* path, bool withAlpha, DecodedBitmap& out);
-
-// Read a bitmap file into a new RGB (or RGBA) buffer and copy its info
-// header to `info` when given. Null on failure, with the reason in
-// LastAssetError(). The image is width x |height| pixels.
-std::unique_ptr<uint8_t[]> LoadBitmap(const char* path, BitmapInfoHeader* info);
-std::unique_ptr<uint8_t[]> LoadBitmapAlpha(const char* path, BitmapInfoHeader* info);
+// `error`, when it cannot be read or decoded.
+bool LoadBitmapFile(const char* path, bool withAlpha, DecodedBitmap& out, std::string& error);

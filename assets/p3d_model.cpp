@@ -110,24 +110,25 @@ bool CheckP3dFile(const uint8_t* data, size_t size, std::string& texturePath, st
   return true;
 }
 
-P3dModel::~P3dModel() {
+P3dModel::~P3dModel() { FreeArrays(); }
+
+void P3dModel::FreeArrays() {
   delete[] indices;
   delete[] texCoords;
   delete[] normals;
   delete[] vertices;
 }
 
-bool P3dModel::Load(const char* path) {
+bool P3dModel::Load(const char* path, std::string& error) {
   std::vector<uint8_t> bytes;
-  std::string error;
   MeshData mesh;
   if (!ReadWholeFile(path, bytes, error) || !ParseMesh(bytes.data(), bytes.size(), mesh, error)) {
-    SetLastAssetError(error);
     return false;
   }
   // The mesh is sound; only now may the texture load change the model.
-  if (!material.Load(mesh.texturePath, true)) {
-    SetLastAssetError("texture \"" + std::string(mesh.texturePath) + "\": " + LastAssetError());
+  std::string textureError;
+  if (!material.Load(mesh.texturePath, true, textureError)) {
+    error = "texture \"" + std::string(mesh.texturePath) + "\": " + textureError;
     return false;
   }
   material.specular[0] = material.specular[1] = material.specular[2] = material.specular[3] = 1.0f;
@@ -135,10 +136,7 @@ bool P3dModel::Load(const char* path) {
   vertexCount = mesh.vertexCount;
   triangleCount = mesh.triangleCount;
   std::memcpy(reserved, mesh.reserved, sizeof reserved);
-  delete[] indices;
-  delete[] texCoords;
-  delete[] normals;
-  delete[] vertices;
+  FreeArrays();
   indices = mesh.indices.release();
   texCoords = mesh.texCoords.release();
   normals = mesh.normals.release();

@@ -18,9 +18,9 @@ class P3dModel {
   P3dModel(const P3dModel&) = delete;
   P3dModel& operator=(const P3dModel&) = delete;
 
-  // False, with the reason in LastAssetError(), when the file is missing or
-  // damaged or its texture cannot be loaded; the model is left as it was then.
-  bool Load(const char* path);
+  // False, with the reason in `error`, when the file is missing or damaged
+  // or its texture cannot be loaded; the model is left as it was then.
+  bool Load(const char* path, std::string& error);
 
   void Draw() const;
   void DrawWithMaterial(const Material& m) const;
@@ -36,6 +36,7 @@ class P3dModel {
 
  private:
   void DrawMesh(const Material& m) const;
+  void FreeArrays();
 };
 
 // Checks a P3D file held in memory as P3dModel::Load would, without touching

@@ -5,20 +5,11 @@
 
 #include "assets/bitmap.h"
 
-namespace {
-
-std::string& AssetError() {
-  thread_local std::string error;
-  return error;
-}
-
-}  // namespace
-
 Texture::~Texture() { delete[] pixels; }
 
-bool Texture::Load(const char* path, bool withAlpha) {
+bool Texture::Load(const char* path, bool withAlpha, std::string& error) {
   DecodedBitmap image;
-  if (!LoadBitmapFile(path, withAlpha, image)) return false;
+  if (!LoadBitmapFile(path, withAlpha, image, error)) return false;
 
   // A reload replaces the image and reuses the GL name, so level materials
   // read again for every game do not pile up textures.
@@ -49,7 +40,3 @@ void Material::Apply(unsigned face) const {
   glMaterialfv(face, GL_SPECULAR, specular);
   glBindTexture(GL_TEXTURE_2D, glName);
 }
-
-const std::string& LastAssetError() { return AssetError(); }
-
-void SetLastAssetError(const std::string& reason) { AssetError() = reason; }

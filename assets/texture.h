@@ -13,10 +13,10 @@ struct Texture {
   Texture& operator=(const Texture&) = delete;
 
   // Reads a 24-bit BMP and uploads it as a mipmapped texture; with `withAlpha`
-  // pure black becomes transparent. False, with the reason in LastAssetError(),
-  // when the file is missing or damaged; the texture is left as it was then.
+  // pure black becomes transparent. False, with the reason in `error`, when
+  // the file is missing or damaged; the texture is left as it was then.
   // Loading again replaces the image and reuses the GL texture name.
-  bool Load(const char* path, bool withAlpha);
+  bool Load(const char* path, bool withAlpha, std::string& error);
 
   TextureId glName = 0;
   int32_t width = 0;
@@ -33,7 +33,3 @@ struct Material : Texture {
   float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   float specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 };
-
-// Why the latest failed load of this thread's asset readers failed.
-const std::string& LastAssetError();
-void SetLastAssetError(const std::string& reason);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/content/bmp_writer.h"
-#include "tools/content/byte_writer.h"
+#include "tools/common/byte_writer.h"
 #include "tools/content/p3d_writer.h"
 
 namespace {

@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "app/demo_file.h"
+#include "tools/common/byte_writer.h"
 
 namespace {
 
 bool Save(const std::string& path, const DemoWriter& writer) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const std::vector<uint8_t>& bytes = writer.Bytes();
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && ok;
+  std::string error;
+  if (WriteFileBytes(path, writer.Bytes(), error)) return true;
+  std::fprintf(stderr, "demo_seeds: %s\n", error.c_str());
+  return false;
 }
 
 SDL_Event Event(uint8_t type) {

@@ -10,7 +10,6 @@
 
 #include "assets/bitmap.h"
 #include "assets/p3d_model.h"
-#include "assets/texture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string texturePath, error;
@@ -19,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   DecodedBitmap image;
-  if (!LoadBitmapFile(texturePath.c_str(), true, image) && LastAssetError().empty()) std::abort();
+  error.clear();
+  if (!LoadBitmapFile(texturePath.c_str(), true, image, error) && error.empty()) std::abort();
   return 0;
 }

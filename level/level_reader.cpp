@@ -1,6 +1,5 @@
 #include "level/level_reader.h"
 
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -9,10 +8,6 @@
 #include "platform/large_arrays.h"
 
 namespace {
-
-bool IsFinite(const Vector3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
 
 bool ReadMaterialNames(ByteReader& reader, LevelData& out) {
   out.materialNames.resize(static_cast<size_t>(out.materialCount));

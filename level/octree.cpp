@@ -12,15 +12,12 @@
 #include "level/level_data.h"
 #include "platform/clock.h"
 #include "platform/large_arrays.h"
+#include "world/vector3.h"
 
 namespace {
 
 // The far end of a slab test before any slab narrows it: the largest float.
 constexpr float kFarthest = std::numeric_limits<float>::max();
-
-bool IsFinite(const Vector3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
 
 // Grid coordinate of `centre` along one axis, or -1 when it lies outside the
 // n cells. Checked as a float first: converting a NaN or an out-of-range

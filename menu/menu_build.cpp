@@ -29,7 +29,7 @@ constexpr const char* kControls[][2] = {
 
 }  // namespace
 
-bool MenuSystem::Build() {
+bool MenuSystem::Build(std::string& error) {
   // A second build replaces every item: no page may keep the old ones.
   mainPage.Clear();
   optionsPage.Clear();
@@ -131,5 +131,5 @@ bool MenuSystem::Build() {
   aboutPage.Append(mainMenuButton.get());
   aboutPage.Append(titleLabel.get());
 
-  return background.Load("textures/menu_bg.bmp", false);
+  return background.Load("textures/menu_bg.bmp", false, error);
 }

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/game.h"
@@ -20,13 +19,12 @@ constexpr uint32_t kEscapePauseMs = 200;
 
 MenuSystem::MenuSystem() {
   lastTicks = platform::Ticks();
-  // Without its texture the menu still works, untextured.
-  if (!material.Load("textures/concrete0.bmp", true)) {
-    std::fprintf(stderr, "driftwing: the menu ship goes untextured: \"textures/concrete0.bmp\": %s\n",
-                 LastAssetError().c_str());
-  }
   gPendingWidth = gScreenWidth;
   gPendingHeight = gScreenHeight;
+}
+
+bool MenuSystem::LoadShipMaterial(std::string& error) {
+  return material.Load("textures/concrete0.bmp", true, error);
 }
 
 int32_t MenuSystem::Update(const GameStatus& status) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/game_status.h"
@@ -13,14 +14,19 @@
 // of Update is one menu frame.
 class MenuSystem {
  public:
-  // Needs a current GL context: it uploads the menu's material texture.
   MenuSystem();
   MenuSystem(const MenuSystem&) = delete;
   MenuSystem& operator=(const MenuSystem&) = delete;
 
   // Makes every item and page and loads the background; needs the outline
-  // font's metrics. Returns whether the background loaded.
-  bool Build();
+  // font's metrics and a current GL context. False, with the reason in
+  // `error`, when the background cannot be loaded.
+  bool Build(std::string& error);
+
+  // The turning ship's own texture; needs a current GL context. False, with
+  // the reason in `error`, when it cannot be loaded: the ship then goes
+  // untextured and the menu still works.
+  bool LoadShipMaterial(std::string& error);
 
   // Reads input, lets the current page react, draws and shows the frame;
   // returns the frame's MenuAction. Escape still held from play is ignored

@@ -106,29 +106,28 @@ bool FontFace::TryFile(const char* file, int index) {
   return true;
 }
 
-bool FontFace::Open(const char* family, bool bold) {
+bool FontFace::Open(const char* family, bool bold, std::string& error) {
   CloseFace();
-  error_.clear();
   embolden_ = false;
   widthScale_ = 1.0f;
   if (!library_ && FT_Init_FreeType(&library_) != 0) {
     library_ = nullptr;
-    error_ = "FreeType could not be started";
+    error = "FreeType could not be started";
     return false;
   }
   ConfigPtr config(FcInitLoadConfigAndFonts());
   if (!config) {
-    error_ = "fontconfig could not load its configuration";
+    error = "fontconfig could not load its configuration";
     return false;
   }
   if (!FcConfigParseAndLoadFromMemory(config.get(), reinterpret_cast<const FcChar8*>(kFontAliases),
                                       FcTrue)) {
-    error_ = "the game's font substitution rules were refused by fontconfig";
+    error = "the game's font substitution rules were refused by fontconfig";
     return false;
   }
   PatternPtr pattern(FcPatternCreate());
   if (!pattern) {
-    error_ = "out of memory";
+    error = "out of memory";
     return false;
   }
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
@@ -161,7 +160,7 @@ bool FontFace::Open(const char* family, bool bold) {
       return true;
     }
   }
-  error_ = "no installed scalable font with the letters A to z answers to \"" +
+  error = "no installed scalable font with the letters A to z answers to \"" +
            std::string(family) + "\" (" + std::to_string(tried) +
            " candidates tried); install fonts-dejavu-core";
   return false;

@@ -17,8 +17,8 @@ class FontFace {
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
 
-  // False, with the reason in Error(), when no usable face is found.
-  bool Open(const char* family, bool bold);
+  // False, with the reason in `error`, when no usable face is found.
+  bool Open(const char* family, bool bold, std::string& error);
 
   FT_Face Face() const { return face_; }
   // The file the face was read from.
@@ -29,7 +29,6 @@ class FontFace {
   // Horizontal scale for the glyphs so that a stand-in face takes about the
   // room of the face asked for; 1 when the face itself was found.
   float WidthScale() const { return widthScale_; }
-  const std::string& Error() const { return error_; }
 
  private:
   bool TryFile(const char* file, int index);
@@ -40,7 +39,6 @@ class FontFace {
   std::string path_;
   bool embolden_ = false;
   float widthScale_ = 1.0f;
-  std::string error_;
 };
 
 // True when `face` maps every character from 'A' to 'z' to a glyph.

@@ -20,7 +20,6 @@ constexpr float kRollRate = 50.0f;  // degrees per second while strafing
 constexpr float kRollRest = 0.5f;
 constexpr uint32_t kFireIntervalMs = 400;
 constexpr float kAimRange = 10000.0f;
-constexpr int kRocketChannel = 2;
 
 bool Held(const uint8_t* keys, SDLKey a, SDLKey b) { return keys[a] != 0 || keys[b] != 0; }
 
@@ -90,7 +89,7 @@ void PlayerShip::FireRocket() {
   rocket->SetVelocity(velocity);
   rocket->acceleration = acceleration;
   gEntityList->push_back(rocket);
-  platform::PlayChunk(kRocketChannel, gRocketSound);
+  platform::PlayChunk(Rocket::kSoundChannel, gRocketSound);
 }
 
 void PlayerShip::FireAimed() {

@@ -7,13 +7,6 @@
 #include "world/explosion.h"
 #include "world/world.h"
 
-namespace {
-
-// The launch and explosion sounds share a channel: each cuts the other.
-constexpr int kRocketChannel = 2;
-
-}  // namespace
-
 Rocket::Rocket(const Vector3& start, const Entity* owner_)
     : Entity(kKindRocket), launchPosition(start), owner(owner_) {
   radius = 1.0f;
@@ -44,6 +37,6 @@ void Rocket::Draw() {
 
 void Rocket::Explode() {
   alive = false;
-  platform::PlayChunk(kRocketChannel, gExplosionSound);
+  platform::PlayChunk(kSoundChannel, gExplosionSound);
   if (gEntityList) gEntityList->push_back(new Explosion(kExplosionMs, position));
 }

@@ -11,6 +11,8 @@ class Rocket : public Entity {
   static constexpr float kThrust = 50.0f;
   static constexpr float kRange = 10000.0f;
   static constexpr uint32_t kExplosionMs = 1000;
+  // The mixer channel of the launch and explosion sounds: each cuts the other.
+  static constexpr int kSoundChannel = 2;
 
   Rocket(const Vector3& start, const Entity* owner_);
 

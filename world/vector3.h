@@ -51,6 +51,11 @@ inline Vector3 CrossProduct(const Vector3& a, const Vector3& b) {
   return r;
 }
 
+// True when no coordinate is a NaN or an infinity.
+inline bool IsFinite(const Vector3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 inline Vector3 Normalized(Vector3 v) {
   v.Normalize();
   return v;

@@ -12,6 +12,18 @@ namespace {
 
 constexpr float kGravity = 40.0f;
 
+// Two cloud planes share one texture: a high opaque one and a lower, faster
+// one at half opacity over it. Each plane is 2 * kCloudHalfSide units across;
+// drift is in texture widths per second.
+constexpr float kCloudHalfSide = 10000.0f;
+constexpr float kHighCloudHeight = 600.0f;
+constexpr float kHighCloudRepeats = 10.0f;
+constexpr float kHighCloudDrift = 0.0075f;
+constexpr float kLowCloudHeight = 250.0f;
+constexpr float kLowCloudRepeats = 25.0f;
+constexpr float kLowCloudDrift = 0.015f;
+constexpr float kLowCloudOpacity = 0.5f;
+
 // Two solid spheres that overlap: the earlier one is moved out along the line
 // between the centres, and their speeds are exchanged along that line as in a
 // head-on elastic collision.
@@ -38,7 +50,7 @@ void PointLevelArrays(const LevelData& level) {
   glColorPointer(4, GL_FLOAT, 0, level.colours.data());
 }
 
-// One cloud plane: 20000 by 20000 units at its height, the texture repeated
+// One cloud plane, a unit square scaled by the caller: the texture repeated
 // `repeats` times and slid along s by `offset`.
 void CloudQuad(float offset, float repeats) {
   glBegin(GL_QUADS);
@@ -187,18 +199,18 @@ void World::DrawPathGraph() {
 
 void World::DrawClouds(float dt) {
   glDisable(GL_LIGHTING);
-  highCloudOffset += dt * 0.0075f;
-  lowCloudOffset += dt * 0.015f;
+  highCloudOffset += dt * kHighCloudDrift;
+  lowCloudOffset += dt * kLowCloudDrift;
   // Reset to 0, not reduced by 1: the texture jumps back to where it began.
   if (highCloudOffset > 1.0f) highCloudOffset = 0.0f;
   if (lowCloudOffset > 1.0f) lowCloudOffset = 0.0f;
 
   glPushMatrix();
   glBindTexture(GL_TEXTURE_2D, gCloudsTexture.glName);
-  glTranslatef(0.0f, 600.0f, 0.0f);
-  glScalef(10000.0f, 1.0f, 10000.0f);
+  glTranslatef(0.0f, kHighCloudHeight, 0.0f);
+  glScalef(kCloudHalfSide, 1.0f, kCloudHalfSide);
   glColor3f(1.0f, 1.0f, 1.0f);
-  CloudQuad(highCloudOffset, 10.0f);
+  CloudQuad(highCloudOffset, kHighCloudRepeats);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   glPopMatrix();
 
@@ -207,10 +219,10 @@ void World::DrawClouds(float dt) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glBindTexture(GL_TEXTURE_2D, gCloudsTexture.glName);
-  glTranslatef(0.0f, 250.0f, 0.0f);
-  glScalef(10000.0f, 1.0f, 10000.0f);
-  glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
-  CloudQuad(lowCloudOffset, 25.0f);
+  glTranslatef(0.0f, kLowCloudHeight, 0.0f);
+  glScalef(kCloudHalfSide, 1.0f, kCloudHalfSide);
+  glColor4f(1.0f, 1.0f, 1.0f, kLowCloudOpacity);
+  CloudQuad(lowCloudOffset, kLowCloudRepeats);
   glDepthMask(GL_TRUE);
   glDisable(GL_BLEND);
   glPopMatrix();

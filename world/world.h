@@ -17,10 +17,10 @@ class World : public LevelData {
   World& operator=(const World&) = delete;
 
   // Reads a level file and places the player's ship at its first spawn
-  // point. False when the file cannot be read or is damaged; the reason is
-  // in LoadError() and the world is left empty.
-  bool Load(const char* path);
-  const std::string& LoadError() const { return loadError; }
+  // point. False, with the file and the reason in `error`, when the file
+  // cannot be read or is damaged: a file that cannot be read leaves the world
+  // as it was, a damaged one leaves it empty.
+  bool Load(const char* path, std::string& error);
 
   void Clear();
   void Update(float dt);
@@ -33,9 +33,6 @@ class World : public LevelData {
   EntityList entities;
   float highCloudOffset = 0.0f;
   float lowCloudOffset = 0.0f;
-
- private:
-  std::string loadError;
 };
 
 extern World* gWorld;

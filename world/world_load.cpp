@@ -8,12 +8,11 @@
 #include "world/player_ship.h"
 #include "world/world.h"
 
-bool World::Load(const char* path) {
+bool World::Load(const char* path, std::string& error) {
   PlainFile file;
-  std::string error;
   // A file that cannot be read leaves the world as it was.
   if (!file.Open(path, error)) {
-    loadError = std::string(path) + ": " + error;
+    error = std::string(path) + ": " + error;
     return false;
   }
 
@@ -26,7 +25,7 @@ bool World::Load(const char* path) {
   LevelData level;
   ByteReader reader(file);
   if (!ReadLevel(reader, level) || !ReadVertexColours(reader, level)) {
-    loadError = std::string(path) + ": " + reader.Error();
+    error = std::string(path) + ": " + reader.Error();
     return false;
   }
   static_cast<LevelData&>(*this) = std::move(level);
@@ -38,6 +37,5 @@ bool World::Load(const char* path) {
   PlayerShip* ship = new PlayerShip();
   if (spawnPointCount >= 1) ship->position = spawnPoints[0].position;
   entities.push_back(ship);
-  loadError.clear();
   return true;
 }

@@ -68,7 +68,8 @@ TEST(DataDir, EnteringKeepsTheDemoNamesOfTheStartingFolder) {
   Options options;
   options.dataDir = layout.own;
   options.playPath = "demo.dem";
-  ASSERT_TRUE(EnterDataDir(options));
+  std::string error;
+  ASSERT_TRUE(EnterDataDir(options, error)) << error;
   EXPECT_EQ(fs::current_path(), fs::path(layout.own));
   EXPECT_EQ(options.playPath, (layout.root / "here/demo.dem").string());
 }

@@ -11,7 +11,8 @@ using platform::FontFace;
 
 TEST(FontFace, ImpactResolvesToABoldSansWithLetters) {
   FontFace face;
-  ASSERT_TRUE(face.Open("Impact", true)) << face.Error();
+  std::string error;
+  ASSERT_TRUE(face.Open("Impact", true, error)) << error;
   EXPECT_TRUE(platform::HasLatinLetters(face.Face()));
   // fontconfig's own answer for "Impact" on a stock machine is a dingbats face.
   EXPECT_EQ(face.Path().find("D050000L"), std::string::npos) << face.Path();

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "tests/support/gl_context.h"
-#include "tests/support/load_errors.h"
 
 namespace {
 
@@ -14,9 +13,9 @@ class Fonts : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     EnsureGlContext();
-    ASSERT_TRUE(BuildBitmapFont(bitmapFont, "Impact", 40)) << FontLoadError();
-    ASSERT_TRUE(BuildOutlineFont(outlineFont, "Impact", 12, 0.1f, outlineMetrics))
-        << FontLoadError();
+    std::string error;
+    ASSERT_TRUE(BuildBitmapFont(bitmapFont, "Impact", 40, error)) << error;
+    ASSERT_TRUE(BuildOutlineFont(outlineFont, "Impact", 12, 0.1f, outlineMetrics, error)) << error;
   }
 
   void SetUp() override {

@@ -7,7 +7,6 @@
 #include "app/game.h"
 #include "level/collision.h"
 #include "tests/support/gl_context.h"
-#include "tests/support/load_errors.h"
 
 namespace {
 
@@ -44,7 +43,8 @@ class Frame {
 TEST(Hud, FrameRateUpperRightPolygonCountUpperLeftCrosshairInTheMiddle) {
   EnsureGlContext();
   Game game;
-  ASSERT_TRUE(BuildBitmapFont(game.hudFont, "Impact", 40)) << FontLoadError();
+  std::string error;
+  ASSERT_TRUE(BuildBitmapFont(game.hudFont, "Impact", 40, error)) << error;
   game.SetProjection(kWidth, kHeight);
   glDisable(GL_DEPTH_TEST);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

@@ -13,14 +13,14 @@
 #include "assets/bitmap.h"
 #include "assets/p3d_model.h"
 #include "tests/support/gl_context.h"
-#include "tests/support/load_errors.h"
 
 namespace {
 
 DecodedBitmap LoadOrFail(const std::string& name, bool withAlpha) {
   DecodedBitmap image;
-  EXPECT_TRUE(LoadBitmapFile((DataDir() + "/" + name).c_str(), withAlpha, image))
-      << name << ": " << AssetLoadError();
+  std::string error;
+  EXPECT_TRUE(LoadBitmapFile((DataDir() + "/" + name).c_str(), withAlpha, image, error))
+      << name << ": " << error;
   return image;
 }
 
@@ -120,7 +120,8 @@ TEST_P(GeneratedModel, IsAWellFormedMeshOfItsSize) {
   const ModelUse use = GetParam();
   InDataDir inData;
   P3dModel model;
-  ASSERT_TRUE(model.Load(use.path)) << AssetLoadError();
+  std::string error;
+  ASSERT_TRUE(model.Load(use.path, error)) << error;
   EXPECT_GE(model.triangleCount, 100u);
   EXPECT_EQ(model.material.width, use.textureSide);
 

@@ -8,7 +8,6 @@
 #include "assets/p3d_model.h"
 #include "assets/texture.h"
 #include "tests/support/gl_context.h"
-#include "tests/support/load_errors.h"
 #include "tests/support/temp_dir.h"
 #include "tools/content/bmp_writer.h"
 #include "tools/content/p3d_writer.h"
@@ -92,7 +91,8 @@ TEST_F(GlDraw, EachTexelAppearsWhereItBelongs) {
     SCOPED_TRACE(withAlpha ? "RGBA" : "RGB");
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     Texture texture;
-    ASSERT_TRUE(texture.Load("four.bmp", withAlpha)) << AssetLoadError();
+    std::string error;
+    ASSERT_TRUE(texture.Load("four.bmp", withAlpha, error)) << error;
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 8) << "unpack alignment not restored";
@@ -117,7 +117,8 @@ TEST_F(GlDraw, EachTexelAppearsWhereItBelongs) {
 // The level's colour array must be off while a model draws and on again after.
 TEST_F(GlDraw, ModelDrawsWithItsTextureAndTheCurrentColour) {
   P3dModel model;
-  ASSERT_TRUE(model.Load("screen.p3d")) << AssetLoadError();
+  std::string error;
+  ASSERT_TRUE(model.Load("screen.p3d", error)) << error;
   glColor3f(1.0f, 1.0f, 0.0f);
   model.Draw();
   EXPECT_TRUE(Near(ReadPixel(512, 384), 255, 255, 0));  // white texture times yellow
@@ -127,9 +128,10 @@ TEST_F(GlDraw, ModelDrawsWithItsTextureAndTheCurrentColour) {
 
 TEST_F(GlDraw, DrawWithMaterialBindsTheGivenMaterial) {
   P3dModel model;
-  ASSERT_TRUE(model.Load("screen.p3d"));
+  std::string error;
+  ASSERT_TRUE(model.Load("screen.p3d", error)) << error;
   Material shine;
-  ASSERT_TRUE(shine.Load("red.bmp", true));
+  ASSERT_TRUE(shine.Load("red.bmp", true, error)) << error;
   model.DrawWithMaterial(shine);
   EXPECT_EQ(BoundTexture(), static_cast<GLint>(shine.glName));
   EXPECT_TRUE(Near(ReadPixel(512, 384), 255, 0, 0));
@@ -140,8 +142,9 @@ TEST_F(GlDraw, DrawWithMaterialBindsTheGivenMaterial) {
 // and the colour array is still on.
 TEST_F(GlDraw, EmptyOrUnloadedModelLeavesTheColourArrayOn) {
   P3dModel empty, unloaded;
-  ASSERT_TRUE(empty.Load("empty.p3d")) << AssetLoadError();
-  EXPECT_FALSE(unloaded.Load("missing.p3d"));
+  std::string error;
+  ASSERT_TRUE(empty.Load("empty.p3d", error)) << error;
+  EXPECT_FALSE(unloaded.Load("missing.p3d", error));
   for (const P3dModel* model : {&empty, &unloaded}) {
     model->Draw();
     EXPECT_TRUE(glIsEnabled(GL_COLOR_ARRAY));

@@ -8,7 +8,6 @@
 #include "assets/byte_reader.h"
 #include "tests/support/damaged_file.h"
 #include "tests/support/gl_context.h"
-#include "tests/support/load_errors.h"
 #include "tests/support/temp_dir.h"
 #include "tools/content/bmp_writer.h"
 #include "tools/content/p3d_writer.h"
@@ -60,7 +59,8 @@ TEST_F(P3dLoad, EveryValueOfTheFileArrivesExactly) {
   const P3dMesh mesh = SampleMesh();
   dir_.Write("m.p3d", EncodeP3d(mesh));
   P3dModel model;
-  ASSERT_TRUE(model.Load("m.p3d")) << AssetLoadError();
+  std::string error;
+  ASSERT_TRUE(model.Load("m.p3d", error)) << error;
   ASSERT_EQ(model.vertexCount, 4u);
   ASSERT_EQ(model.triangleCount, 2u);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(model.reserved[i], mesh.reserved[i]);
@@ -76,8 +76,9 @@ TEST_F(P3dLoad, EveryValueOfTheFileArrivesExactly) {
 // An empty model is drawn in gl_draw_test.
 TEST_F(P3dLoad, AMissingFileIsRefusedAndTheModelLeftEmpty) {
   P3dModel missing;
-  EXPECT_FALSE(missing.Load("nothing.p3d"));
-  EXPECT_NE(AssetLoadError().find("cannot open"), std::string::npos) << AssetLoadError();
+  std::string error;
+  EXPECT_FALSE(missing.Load("nothing.p3d", error));
+  EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
   ExpectEmpty(missing);
 }
 
@@ -120,9 +121,10 @@ TEST_F(P3dLoad, DamagedFilesAreRefusedAndTheModelLeftEmpty) {
       [this](const Bytes& file) -> std::string {
         dir_.Write("bad.p3d", file);
         P3dModel model;
-        if (model.Load("bad.p3d")) return "";
+        std::string error;
+        if (model.Load("bad.p3d", error)) return "";
         ExpectEmpty(model);
-        return AssetLoadError();
+        return error;
       });
   std::string error;
   EXPECT_TRUE(IsPlainFile("skin.bmp", error));
@@ -136,9 +138,10 @@ TEST_F(P3dLoad, FailedReloadKeepsTheModelItHad) {
   Put32(damaged, kIndices, 99);
   dir_.Write("bad.p3d", damaged);
   P3dModel model;
-  ASSERT_TRUE(model.Load("m.p3d"));
+  std::string error;
+  ASSERT_TRUE(model.Load("m.p3d", error)) << error;
   const TextureId texture = model.material.glName;
-  EXPECT_FALSE(model.Load("bad.p3d"));
+  EXPECT_FALSE(model.Load("bad.p3d", error));
   EXPECT_EQ(model.triangleCount, 2u);
   EXPECT_EQ(model.vertices[1].x, 1.5f);
   EXPECT_EQ(model.material.glName, texture);

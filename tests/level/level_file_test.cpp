@@ -8,7 +8,6 @@
 
 #include "tests/level/level_test_support.h"
 #include "tests/support/damaged_file.h"
-#include "tests/support/load_errors.h"
 #include "tests/support/temp_dir.h"
 #include "world/world.h"
 
@@ -88,7 +87,8 @@ TEST(WorldLoad, PlacesTheShipReplacesTheLevelAndKeepsItWhenTheNextIsMissing) {
   dir.Write("small.wrl", WriteOrDie(SoupLevel({{Vector3(0, 0, 0), Vector3(0, 0, 1), Vector3(1, 0, 0)}},
                                               1, Vector3(-8, -8, -8), Vector3(8, 8, 8))));
   World world;
-  ASSERT_TRUE(world.Load(dir.File("map.wrl").c_str())) << LevelLoadError(world);
+  std::string error;
+  ASSERT_TRUE(world.Load(dir.File("map.wrl").c_str(), error)) << error;
   EXPECT_TRUE(world.loaded);
   ASSERT_EQ(world.entities.size(), 1u);
   EXPECT_EQ(world.entities[0]->kind, kKindPlayerShip);
@@ -97,15 +97,15 @@ TEST(WorldLoad, PlacesTheShipReplacesTheLevelAndKeepsItWhenTheNextIsMissing) {
   EXPECT_EQ(gLevelTriangles, world.triangles.data());
   EXPECT_EQ(world.octree.root, &world.octree.nodes[0]);
 
-  ASSERT_TRUE(world.Load(dir.File("small.wrl").c_str())) << LevelLoadError(world);
+  ASSERT_TRUE(world.Load(dir.File("small.wrl").c_str(), error)) << error;
   EXPECT_EQ(world.triangleCount, 1u);
   EXPECT_EQ(world.materialCount, 1);
   EXPECT_EQ(world.octree.levelCount, 1);
   ASSERT_EQ(world.entities.size(), 1u);
   EXPECT_TRUE(Same(world.entities[0]->position, Vector3(0, 0, 0)));  // without one, the origin
 
-  EXPECT_FALSE(world.Load(dir.File("absent.wrl").c_str()));
-  EXPECT_NE(LevelLoadError(world).find("absent.wrl: cannot open"), std::string::npos);
+  EXPECT_FALSE(world.Load(dir.File("absent.wrl").c_str(), error));
+  EXPECT_NE(error.find("absent.wrl: cannot open"), std::string::npos) << error;
   EXPECT_TRUE(world.loaded);
   EXPECT_EQ(world.triangleCount, 1u);
   EXPECT_EQ(world.entities.size(), 1u);
@@ -240,8 +240,8 @@ TEST(DamagedLevelFile, EachIsRefusedWithItsReasonAndLeavesTheWorldEmpty) {
     dir.Write("map.wrl", bytes);
     const std::string path = dir.File("map.wrl");
     World world;
-    EXPECT_FALSE(world.Load(path.c_str()));
-    const std::string error = LevelLoadError(world);
+    std::string error;
+    EXPECT_FALSE(world.Load(path.c_str(), error));
     EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
     EXPECT_NE(error.find(damage.reason), std::string::npos)
         << "expected \"" << damage.reason << "\" in \"" << error << "\"";

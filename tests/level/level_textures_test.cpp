@@ -25,13 +25,13 @@ class LevelTextures : public ::testing::Test {
     gLevelMaterials = nullptr;
   }
   void TearDown() override { gLevelMaterials = nullptr; }
-  // Loads textures for these names; returns what was printed on failure.
+  // Loads textures for these names; returns the reason given on failure.
   std::string Load(std::vector<std::string> names, bool expectLoaded) {
     game.world.materialNames = names;
     game.world.materialCount = static_cast<int32_t>(names.size());
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(game.LoadLevelTextures(), expectLoaded);
-    return testing::internal::GetCapturedStderr();
+    std::string error;
+    EXPECT_EQ(game.LoadLevelTextures(error), expectLoaded);
+    return error;
   }
 
   TempDir dir{TempDir::kEnter};

@@ -11,7 +11,6 @@
 #include "tests/level/level_test_support.h"
 #include "tests/support/damaged_file.h"
 #include "tests/support/gl_context.h"
-#include "tests/support/load_errors.h"
 #include "tools/content/bmp_writer.h"
 #include "tools/level/level_builder.h"
 #include "tools/level/level_writer.h"
@@ -163,7 +162,7 @@ TEST(LightBake, BakedGroundDrawsNearItsTextureBrightnessUnderTheWorldsLight) {
   std::string error;
   ASSERT_TRUE(WriteBitmap(dir.File("grey.bmp"), 4, 4, std::vector<uint8_t>(48, grey), error));
   Material materials[6];
-  ASSERT_TRUE(materials[0].Load(dir.File("grey.bmp").c_str(), true));
+  ASSERT_TRUE(materials[0].Load(dir.File("grey.bmp").c_str(), true, error)) << error;
 
   for (bool bake : {true, false}) {
     LevelMesh mesh = GroundAndWall();
@@ -176,7 +175,7 @@ TEST(LightBake, BakedGroundDrawsNearItsTextureBrightnessUnderTheWorldsLight) {
     ASSERT_TRUE(BuildLevel(mesh, OctreeBuildOptions{}, source, built, error)) << error;
     ASSERT_TRUE(WriteLevelFile(dir.File("lit.wrl"), source, error)) << error;
     World world;
-    ASSERT_TRUE(world.Load(dir.File("lit.wrl").c_str())) << LevelLoadError(world);
+    ASSERT_TRUE(world.Load(dir.File("lit.wrl").c_str(), error)) << error;
 
     auto lookDownAt = [&](float x, float z) {
       glMatrixMode(GL_PROJECTION);

@@ -7,7 +7,6 @@
 #include "assets/p3d_model.h"
 #include "tests/level/tool_run.h"
 #include "tests/support/gl_context.h"
-#include "tests/support/load_errors.h"
 #include "tools/content/bmp_writer.h"
 
 namespace {
@@ -42,6 +41,7 @@ f 1/1/6 2/2/6 6/3/6 5/4/6
 
 struct Loaded {
   bool ok = false;
+  std::string error;
   uint32_t vertices = 0, triangles = 0;
   bool hasCorner = false;  // a vertex at (2, 2, 2)
   int width = 0, height = 0;
@@ -55,7 +55,7 @@ Loaded LoadAsTheGameDoes(const std::string& dataDir, const std::string& name) {
   std::filesystem::current_path(dataDir);
   Loaded loaded;
   P3dModel model;
-  loaded.ok = model.Load(("models/" + name + ".p3d").c_str());
+  loaded.ok = model.Load(("models/" + name + ".p3d").c_str(), loaded.error);
   std::filesystem::current_path(previous);
   if (!loaded.ok) return loaded;
   loaded.vertices = model.vertexCount;
@@ -88,7 +88,7 @@ TEST(P3dc, ConvertsTexturedAndPlainModelsTheGameLoadsAndRefusesBrokenOnes) {
                           " " + dir.File("data/models/" + std::string(material) + ".p3d"));
     ASSERT_EQ(run.status, 0) << run.err;
     Loaded model = LoadAsTheGameDoes(dir.File("data"), material);
-    ASSERT_TRUE(model.ok) << AssetLoadError();
+    ASSERT_TRUE(model.ok) << model.error;
     EXPECT_EQ(model.triangles, 12u);
     EXPECT_EQ(model.vertices, 24u);  // four corners a face, each with the face's normal
     EXPECT_TRUE(model.hasCorner);

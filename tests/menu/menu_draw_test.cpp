@@ -10,7 +10,6 @@
 #include "menu/menu_system.h"
 #include "tests/menu/menu_test_support.h"
 #include "tests/support/gl_context.h"
-#include "tests/support/load_errors.h"
 #include "tests/support/scripted_input.h"
 
 namespace {
@@ -29,7 +28,8 @@ class MenuDrawing : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     EnsureGlContext();
-    ASSERT_TRUE(BuildOutlineFont(font, "Impact", 12, 0.1f, metrics)) << FontLoadError();
+    std::string error;
+    ASSERT_TRUE(BuildOutlineFont(font, "Impact", 12, 0.1f, metrics, error)) << error;
     gMenuFont = font;
     glGenTextures(1, &backgroundTexture);
     glBindTexture(GL_TEXTURE_2D, backgroundTexture);
@@ -49,7 +49,8 @@ class MenuDrawing : public ::testing::Test {
     glFrontFace(GL_CCW);
     glDisable(GL_LIGHTING);
     menu = std::make_unique<MenuSystem>();
-    menu->Build();
+    std::string error;
+    menu->Build(error);
     menu->background.glName = backgroundTexture;
     menu->SetGameInProgress(false);
   }

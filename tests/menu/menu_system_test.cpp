@@ -25,7 +25,7 @@ class MenuSystemTest : public ::testing::Test {
     gMenuPage = kMenuPageMain;
     gMenuAction = kActionNone;
     menu = std::make_unique<MenuSystem>();
-    menu->Build();
+    menu->Build(error);
   }
   void TearDown() override {
     SetScreenSize(1024, 768);
@@ -48,6 +48,7 @@ class MenuSystemTest : public ::testing::Test {
   ScriptedInput input;
   GameStatus status;
   std::unique_ptr<MenuSystem> menu;
+  std::string error;  // the background is not needed here
 };
 
 TEST_F(MenuSystemTest, BuildTwiceAndUpdateBeforeBuildAreSafe) {
@@ -58,7 +59,7 @@ TEST_F(MenuSystemTest, BuildTwiceAndUpdateBeforeBuildAreSafe) {
   EXPECT_EQ(unbuilt.Update(status), kActionNone);
   input.SetButtons(0);
 
-  menu->Build();
+  menu->Build(error);
   // The pages hold this build's items, once each.
   EXPECT_EQ(menu->mainPage.Items().size(), 8u);
   EXPECT_EQ(menu->optionsPage.Items().size(), 6u);

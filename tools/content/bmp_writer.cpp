@@ -1,6 +1,6 @@
 #include "tools/content/bmp_writer.h"
 
-#include "tools/content/byte_writer.h"
+#include "tools/common/byte_writer.h"
 
 std::vector<uint8_t> EncodeBitmap(int width, int height, const std::vector<uint8_t>& rgb,
                                   bool topDown) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <vector>
 
+#include "world/scalar_math.h"
 #include "world/vector3.h"
 
 // Heights on a grid that wraps at its edges, lit as a bumpy surface to give
@@ -17,13 +18,7 @@ class HeightField {
   float Light(int x, int y, float relief, const Vector3& towardsLight) const;
 
  private:
-  int Index(int x, int y) const {
-    x %= width_;
-    y %= height_;
-    if (x < 0) x += width_;
-    if (y < 0) y += height_;
-    return y * width_ + x;
-  }
+  int Index(int x, int y) const { return Wrap(y, height_) * width_ + Wrap(x, width_); }
   int width_;
   int height_;
   std::vector<float> h_;

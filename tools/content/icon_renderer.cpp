@@ -4,9 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "world/scalar_math.h"
+
 namespace {
 
-constexpr float kDegrees = 3.1415926f / 180.0f;
+constexpr float kDegrees = kPi / 180.0f;
 constexpr int kSamples = 4;  // per pixel side, for smooth edges
 constexpr float kFill = 0.92f;
 

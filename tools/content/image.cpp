@@ -13,23 +13,12 @@ Colour Hex(uint32_t rgb) {
 
 float Clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
 
-float SmoothStep(float edge0, float edge1, float x) {
-  float t = Clamp01((x - edge0) / (edge1 - edge0));
-  return t * t * (3.0f - 2.0f * t);
-}
-
 float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 
 Image::Image(int width, int height, Colour fill)
     : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height, fill) {}
 
-Colour& Image::Wrapped(int x, int y) {
-  x %= width_;
-  y %= height_;
-  if (x < 0) x += width_;
-  if (y < 0) y += height_;
-  return At(x, y);
-}
+Colour& Image::Wrapped(int x, int y) { return At(Wrap(x, width_), Wrap(y, height_)); }
 
 namespace {
 

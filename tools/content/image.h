@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "world/scalar_math.h"
+
 // A linear colour with float channels, nominally 0 to 1.
 struct Colour {
   float r = 0, g = 0, b = 0;
@@ -20,7 +22,6 @@ Colour Mix(const Colour& a, const Colour& b, float t);
 Colour Hex(uint32_t rgb);
 
 float Clamp01(float v);
-float SmoothStep(float edge0, float edge1, float x);
 float Lerp(float a, float b, float t);
 
 // A picture being painted. (x, y) with y = 0 the bottom row, which is

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/content/byte_writer.h"
+#include "tools/common/byte_writer.h"
 
 std::vector<uint8_t> EncodeP3d(const P3dMesh& mesh) {
   constexpr size_t kPathField = 32;
@@ -15,16 +15,8 @@ std::vector<uint8_t> EncodeP3d(const P3dMesh& mesh) {
   out.Bytes(mesh.texturePath.data(), pathLength);
   out.Zeros(kPathField - pathLength);
   for (size_t i = 0; i < mesh.indices.size() / 3 * 3; ++i) out.U32(mesh.indices[i]);
-  for (const Vector3& p : mesh.positions) {
-    out.F32(p.x);
-    out.F32(p.y);
-    out.F32(p.z);
-  }
-  for (const Vector3& n : mesh.normals) {
-    out.F32(n.x);
-    out.F32(n.y);
-    out.F32(n.z);
-  }
+  for (const Vector3& p : mesh.positions) out.Vector(p);
+  for (const Vector3& n : mesh.normals) out.Vector(n);
   for (const Vector2& t : mesh.texCoords) {
     out.F32(t.u);
     out.F32(t.v);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "tools/content/byte_writer.h"
+#include "tools/common/byte_writer.h"
 
 namespace {
 

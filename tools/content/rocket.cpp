@@ -4,6 +4,7 @@
 #include "tools/content/models.h"
 #include "tools/content/noise.h"
 #include "tools/content/paint.h"
+#include "world/scalar_math.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ MeshBuilder BuildRocketMesh() {
 
   // Four swept fins in an X.
   for (int k = 0; k < 4; ++k) {
-    float angle = 3.1415926f * (0.25f + 0.5f * static_cast<float>(k));
+    float angle = kPi * (0.25f + 0.5f * static_cast<float>(k));
     Vector3 out(std::cos(angle), std::sin(angle), 0);
     Vector3 across(-out.y, out.x, 0);
     const float rootR = kRadius * 0.9f, tipR = 0.34f;
@@ -54,8 +55,9 @@ MeshBuilder BuildRocketMesh() {
                                 out * tipR + Vector3(0, 0, 0.92f), out * tipR + Vector3(0, 0, 0.66f)};
     for (Vector3& p : fin) p -= across * 0.0125f;
     mesh.AddSlab(fin, across * 0.025f, [=](const Vector3& p, const Vector3&, float, float) {
+      // Rounding in cos and sin can put the root and tip a hair outside.
       float radial = Dot(p, out);
-      return kFins.At(BodyS(p.z), (radial - rootR) / (tipR - rootR));
+      return kFins.At(BodyS(p.z), Clamp01((radial - rootR) / (tipR - rootR)));
     });
   }
   return mesh;

@@ -3,12 +3,13 @@
 
 #include "tools/content/models.h"
 #include "tools/content/ship_layout.h"
+#include "world/scalar_math.h"
 
 using namespace ship_layout;
 
 namespace {
 
-constexpr float kDegrees = 3.1415926f / 180.0f;
+constexpr float kDegrees = kPi / 180.0f;
 
 // The hull's cross section: chine, side wall, shoulder, deck, keel;
 // counter-clockwise seen from the tail.
@@ -51,7 +52,7 @@ void AddCanopy(MeshBuilder& mesh) {
     const float base = HullAt(s[0]).deck * 0.85f;
     std::vector<Vector3> row;
     for (int k = 0; k < kArcPoints; ++k) {
-      float angle = 3.1415926f * static_cast<float>(k) / (kArcPoints - 1);
+      float angle = kPi * static_cast<float>(k) / (kArcPoints - 1);
       float lift = std::pow(std::sin(angle), 0.7f);
       row.emplace_back(s[1] * std::cos(angle), base + s[2] * lift, s[0]);
     }

@@ -4,6 +4,7 @@
 #include "tools/content/noise.h"
 #include "tools/content/paint.h"
 #include "tools/content/ship_layout.h"
+#include "world/scalar_math.h"
 
 using namespace ship_layout;
 
@@ -123,7 +124,7 @@ Colour Nacelle(float s, float t) {
 Colour Canopy(float s, float t) {
   const float z = kCanopyZ.FromUnit(t);
   const float ps = 1.0f / 128.0f, pz = 0.02f;
-  float top = std::sin(3.1415926f * s);
+  float top = std::sin(kPi * s);
   Colour c = Mix(Hex(0x071A33), Hex(0x2D7DB8), top * top);
   // A soft sky reflection sweeping across the glass.
   float streak = Band(s + 0.35f * (z + 0.2f), 0.42f, 0.07f, 0.12f);

@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "tools/content/noise.h"
+#include "world/scalar_math.h"
 
 namespace {
 
-constexpr float kPi = 3.1415926f;
 
 // A state-variable filter: low-pass and band-pass of the same input.
 class Filter {

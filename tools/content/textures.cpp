@@ -4,11 +4,11 @@
 
 #include "tools/content/height_field.h"
 #include "tools/content/noise.h"
+#include "world/scalar_math.h"
 #include "world/vector3.h"
 
 namespace {
 
-constexpr float kPi = 3.1415926f;
 constexpr int kMaterialSize = 256;
 
 // A light from the upper left, as the eye expects of embossed texture.

@@ -1,6 +1,6 @@
 #include "tools/content/wav_writer.h"
 
-#include "tools/content/byte_writer.h"
+#include "tools/common/byte_writer.h"
 
 std::vector<uint8_t> EncodeWav(const std::vector<int16_t>& samples, int channels, int sampleRate) {
   const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);

@@ -6,10 +6,6 @@
 
 namespace {
 
-bool IsFinite(const Vector3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 bool CheckMaterials(const LevelMesh& mesh, std::string& error) {
   if (mesh.materialNames.size() > static_cast<size_t>(kMaxLevelMaterials)) {
     error = "the mesh uses " + std::to_string(mesh.materialNames.size()) +

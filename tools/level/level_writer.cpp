@@ -1,47 +1,12 @@
 #include "tools/level/level_writer.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include <utility>
 
 #include "level/level_reader.h"
 #include "level/vertex_colours.h"
+#include "tools/common/byte_writer.h"
 
 namespace {
-
-class ByteWriter {
- public:
-  explicit ByteWriter(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-
-  void U8(uint8_t v) { bytes_.push_back(v); }
-  void I16(int16_t v) { U16(static_cast<uint16_t>(v)); }
-  void U16(uint16_t v) {
-    bytes_.push_back(static_cast<uint8_t>(v));
-    bytes_.push_back(static_cast<uint8_t>(v >> 8));
-  }
-  void U32(uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<uint8_t>(v >> shift));
-  }
-  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
-  void F32(float v) {
-    uint32_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    U32(bits);
-  }
-  void Vector(const Vector3& v) {
-    F32(v.x);
-    F32(v.y);
-    F32(v.z);
-  }
-  void Bytes(const void* data, size_t count) {
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    bytes_.insert(bytes_.end(), p, p + count);
-  }
-
- private:
-  std::vector<uint8_t>& bytes_;
-};
 
 bool Consistent(const LevelSource& level, std::string& error) {
   if (level.groups.size() != level.materialNames.size()) {
@@ -79,7 +44,7 @@ bool Consistent(const LevelSource& level, std::string& error) {
 bool WriteLevel(const LevelSource& level, std::vector<uint8_t>& bytes, std::string& error) {
   bytes.clear();
   if (!Consistent(level, error)) return false;
-  ByteWriter out(bytes);
+  ByteWriter out;
 
   out.Bytes(kLevelTag, sizeof kLevelTag);
   out.I32(static_cast<int32_t>(level.materialNames.size()));
@@ -143,21 +108,11 @@ bool WriteLevel(const LevelSource& level, std::vector<uint8_t>& bytes, std::stri
       out.F32(c.a);
     }
   }
+  bytes = std::move(out.Bytes());
   return true;
 }
 
 bool WriteLevelFile(const std::string& path, const LevelSource& level, std::string& error) {
   std::vector<uint8_t> bytes;
-  if (!WriteLevel(level, bytes, error)) return false;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-  if (!file) {
-    error = path + ": cannot create: " + std::strerror(errno);
-    return false;
-  }
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-      std::fflush(file.get()) != 0) {
-    error = path + ": cannot write: " + std::strerror(errno);
-    return false;
-  }
-  return true;
+  return WriteLevel(level, bytes, error) && WriteFileBytes(path, bytes, error);
 }

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "level/level_data.h"
+#include "world/scalar_math.h"
 #include "world/vector3.h"
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 constexpr float kHalfWidth = 900.0f;  // inner faces of the walls
 constexpr int kTerrainCells = 90;     // per side: 20-unit cells
 constexpr float kWallThickness = 24.0f;
@@ -205,11 +205,6 @@ void AddArch(Object& object, float x, float z, float ground, float pierHeight, f
   }
 }
 
-float Smoothstep(float e0, float e1, float x) {
-  float t = std::clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
-}
-
 // Level ground where something stands on it.
 struct Pad {
   float x, z, height, inner, outer;
@@ -239,10 +234,10 @@ float GroundHeight(float x, float z) {
   }
   // The ground climbs toward the walls.
   float edge = std::max(std::fabs(x), std::fabs(z)) / kHalfWidth;
-  h += 22.0f * Smoothstep(0.82f, 1.0f, edge);
+  h += 22.0f * SmoothStep(0.82f, 1.0f, edge);
   for (const Pad& pad : kPads) {
     float d = std::sqrt((x - pad.x) * (x - pad.x) + (z - pad.z) * (z - pad.z));
-    float m = 1.0f - Smoothstep(pad.inner, pad.outer, d);
+    float m = 1.0f - SmoothStep(pad.inner, pad.outer, d);
     h += (pad.height - h) * m;
   }
   // Soft ceiling, hard floor: the hills stay within 0..80.

@@ -44,8 +44,8 @@ bool CheckWithGameReader(const fs::path& dataDir, const fs::path& model, std::st
     return false;
   }
   P3dModel loaded;
-  bool ok = loaded.Load(model.string().c_str());
-  if (!ok) error = "the game's reader refuses the result: " + LastAssetError();
+  bool ok = loaded.Load(model.string().c_str(), error);
+  if (!ok) error = "the game's reader refuses the result: " + error;
   fs::current_path(previous, ec);
   return ok;
 }

@@ -1,4 +1,4 @@
-#include "tools/content/byte_writer.h"
+#include "tools/common/byte_writer.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "world/vector3.h"
+
 // Appends little-endian values to a byte block, the mirror of ByteReader.
+// Every file writer of the tools lays its format out with it.
 class ByteWriter {
  public:
   void U8(uint8_t v) { bytes_.push_back(v); }
@@ -23,6 +26,12 @@ class ByteWriter {
     std::memcpy(&bits, &v, sizeof bits);
     U32(bits);
   }
+  // x, y, z, as every file format of the game stores a vector.
+  void Vector(const Vector3& v) {
+    F32(v.x);
+    F32(v.y);
+    F32(v.z);
+  }
   void Bytes(const void* data, size_t count) {
     const uint8_t* p = static_cast<const uint8_t*>(data);
     bytes_.insert(bytes_.end(), p, p + count);
@@ -40,6 +49,7 @@ class ByteWriter {
   std::vector<uint8_t> bytes_;
 };
 
-// Writes `bytes` to `path`, replacing it; false with a reason on failure.
+// Writes `bytes` to `path`, replacing it; false, with the reason in `error`,
+// on failure. The one way the tools write a file.
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes,
                     std::string& error);
