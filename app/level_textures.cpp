@@ -1,18 +1,10 @@
-#include <cctype>
 #include <cstdio>
 #include <string>
 
 #include "app/game.h"
+#include "level/level_data.h"
 
 namespace {
-
-// Names beginning with "path" or with a digit mark materials drawn without
-// a texture.
-bool HasTexture(const std::string& name) {
-  if (name.compare(0, 4, "path") == 0) return false;
-  if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) return false;
-  return true;
-}
 
 bool LoadTexture(Texture& texture, const char* path, bool withAlpha, std::string& error) {
   if (texture.Load(path, withAlpha, error)) return true;
@@ -25,7 +17,7 @@ bool LoadTexture(Texture& texture, const char* path, bool withAlpha, std::string
 bool Game::LoadLevelTextures(std::string& error) {
   for (int32_t i = 0; i < world.materialCount && i < kLevelMaterialCount; ++i) {
     const std::string& name = world.materialNames[i];
-    if (!HasTexture(name)) continue;
+    if (!MaterialHasTexture(name)) continue;
     // The level reader keeps names within 66 characters, so the path fits.
     char path[80];
     std::snprintf(path, sizeof path, "textures/%s.bmp", name.c_str());

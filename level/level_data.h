@@ -1,4 +1,5 @@
 #pragma once
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,6 +65,13 @@ struct Colour {
 constexpr int kMaxLevelMaterials = 6;
 // "textures/" + name + ".bmp" must fit the 80-byte path of the format.
 constexpr int kMaxMaterialNameLength = 66;
+
+// A material whose name begins with "path" or with a digit is drawn without
+// a texture; any other is drawn with "textures/<name>.bmp".
+inline bool MaterialHasTexture(const std::string& name) {
+  if (name.compare(0, 4, "path") == 0) return false;
+  return name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]));
+}
 
 // Everything a level file holds, as the World keeps it.
 struct LevelData {

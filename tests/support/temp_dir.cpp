@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "tools/common/byte_writer.h"
+
 TempDir::TempDir(Mode mode) {
   char pattern[] = "/tmp/driftwing-test-XXXXXX";
   if (mkdtemp(pattern) == nullptr) {
@@ -26,12 +28,11 @@ TempDir::~TempDir() {
 }
 
 void TempDir::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-  FILE* file = std::fopen(File(name).c_str(), "wb");
-  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-    std::perror(File(name).c_str());
+  std::string error;
+  if (!WriteFileBytes(File(name), bytes, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
     std::abort();
   }
-  std::fclose(file);
 }
 
 void TempDir::WriteText(const std::string& name, const std::string& text) const {
