@@ -325,7 +325,10 @@ void LoadLevel(benchmark::State& state) {
     // As the World loads a level: read from the file as the parse goes.
     PlainFile file;
     std::string error;
-    if (!file.Open(level.path.c_str(), error)) state.SkipWithError(error.c_str());
+    if (!file.Open(level.path.c_str(), error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
     LevelData data;
     ByteReader reader(file);
     if (!ReadLevel(reader, data)) state.SkipWithError(reader.Error().c_str());
