@@ -74,7 +74,10 @@ Octree::Octree(Octree&& other) noexcept
       cellSize(std::move(other.cellSize)),
       grid(std::move(other.grid)),
       offset(other.offset),
-      contents(std::move(other.contents)) {
+      contents(std::move(other.contents)),
+      boxedRefsFrom(other.boxedRefsFrom),
+      refBoxes(std::move(other.refBoxes)),
+      groupBoxes(std::move(other.groupBoxes)) {
   other.Clear();
 }
 
@@ -92,6 +95,9 @@ Octree& Octree::operator=(Octree&& other) noexcept {
   grid = std::move(other.grid);
   offset = other.offset;
   contents = std::move(other.contents);
+  boxedRefsFrom = other.boxedRefsFrom;
+  refBoxes = std::move(other.refBoxes);
+  groupBoxes = std::move(other.groupBoxes);
   other.Clear();
   return *this;
 }
@@ -100,6 +106,9 @@ void Octree::Clear() {
   decltype(nodes)().swap(nodes);
   std::vector<uint32_t>().swap(refs);
   std::vector<Box>().swap(contents);
+  std::vector<RefBox>().swap(refBoxes);
+  std::vector<Box>().swap(groupBoxes);
+  boxedRefsFrom = 0;
   std::vector<int32_t>().swap(cellsPerAxis);
   std::vector<Vector3>().swap(cellSize);
   std::vector<std::vector<int32_t>>().swap(grid);
@@ -117,7 +126,8 @@ size_t Octree::MemoryBytes() const {
   // The references' run is reserved for the most the file could hold, but
   // only the pages written are ever backed by memory.
   size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.size() * sizeof(uint32_t) +
-                 grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box);
+                 grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box) +
+                 refBoxes.capacity() * sizeof(RefBox) + groupBoxes.capacity() * sizeof(Box);
   for (const std::vector<int32_t>& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
   return bytes;
 }
@@ -294,6 +304,7 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
 
 void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* triangles) {
   if (root == nullptr) return;
+  MeasureRefBoxes(positions, triangles);
   // The deepest measured level lists, like every level, each triangle that
   // overlaps a node: its lists stand for everything the leaves below hold.
   int32_t deepest = levelCount < kContentLevels ? levelCount - 1 : kContentLevels - 1;
@@ -308,8 +319,11 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
   for (int32_t i = static_cast<int32_t>(contents.size()) - 1; i >= 0; --i) {
     const OctreeNode& node = nodes[i];
     Box& box = contents[i];
-    box = Box{node.boxMax, node.boxMin};  // empty until something grows it
+    // A box at infinity, which no ray's slabs cross, where nothing lies.
+    const float far = std::numeric_limits<float>::infinity();
+    box = Box{Vector3(far, far, far), Vector3(far, far, far)};
     if (!node.LeavesHoldTriangles()) continue;
+    box = Box{node.boxMax, node.boxMin};  // empty until something grows it
     if (node.IsLeaf() || i >= deepestFirst) {
       for (uint32_t r = node.firstRef; r < node.firstRef + node.RefCount(); ++r) {
         const LevelTriangle& triangle = triangles[Ref(r).triangle];
@@ -332,6 +346,110 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
     box.max = Vector3(std::fmin(box.max.x, node.boxMax.x) + widen(box.max.x),
                       std::fmin(box.max.y, node.boxMax.y) + widen(box.max.y),
                       std::fmin(box.max.z, node.boxMax.z) + widen(box.max.z));
+  }
+}
+
+Octree::Box Octree::RefFrame(const OctreeNode& node) const {
+  const Vector3 rootSize = root->boxMax - root->boxMin;
+  const float room = 1e-3f * std::fmax(rootSize.x, std::fmax(rootSize.y, rootSize.z));
+  const Vector3 size = node.boxMax - node.boxMin;
+  const Vector3 grow(0.25f * size.x + room, 0.25f * size.y + room, 0.25f * size.z + room);
+  return Box{node.boxMin - grow, node.boxMax + grow};
+}
+
+namespace {
+
+constexpr float kRefBoxSteps = 255.0f;
+
+// Plain comparisons, which compile to single instructions where fmin and
+// fmax need a call.
+float Least(float a, float b) { return b < a ? b : a; }
+float Most(float a, float b) { return b > a ? b : a; }
+float Least(float a, float b, float c) { return Least(Least(a, b), c); }
+float Most(float a, float b, float c) { return Most(Most(a, b), c); }
+
+// The step at or below `q` less one, within 0..255; 0 for what is not a
+// number, so that such a triangle's box covers the frame.
+uint8_t LowStep(float q) {
+  q -= 1.0f;
+  if (!(q > 0.0f)) return 0;
+  return q >= kRefBoxSteps ? 255 : static_cast<uint8_t>(q);
+}
+
+// The step at or above `q` plus one, within 0..255; 255 for what is not a
+// number.
+uint8_t HighStep(float q) {
+  q += 2.0f;
+  if (!(q < kRefBoxSteps)) return 255;
+  return q <= 0.0f ? 0 : static_cast<uint8_t>(q);
+}
+
+}  // namespace
+
+void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles) {
+  const size_t deepestFirst = CompleteOctreeNodeCount(levelCount - 1);
+  boxedRefsFrom = static_cast<uint32_t>(refs.size());
+  for (size_t i = deepestFirst; i < nodes.size(); ++i) {
+    if (nodes[i].IsPresent()) {
+      boxedRefsFrom = nodes[i].firstRef;
+      break;
+    }
+  }
+  const size_t boxed = refs.size() - boxedRefsFrom;
+  platform::ResizeLarge(refBoxes, boxed);
+  const float empty = std::numeric_limits<float>::infinity();
+  platform::AssignLarge(groupBoxes, (boxed + kRefGroup - 1) / kRefGroup,
+                        Box{Vector3(empty, empty, empty), Vector3(-empty, -empty, -empty)});
+  for (size_t i = deepestFirst; i < nodes.size(); ++i) {
+    const OctreeNode& node = nodes[i];
+    const uint32_t end = node.firstRef + node.RefCount();
+    if (node.firstRef == end) continue;
+    const Box frame = RefFrame(node);
+    const float from[3] = {frame.min.x, frame.min.y, frame.min.z};
+    const float size[3] = {frame.max.x - from[0], frame.max.y - from[1], frame.max.z - from[2]};
+    const float step[3] = {size[0] / kRefBoxSteps, size[1] / kRefBoxSteps, size[2] / kRefBoxSteps};
+    const float perStep[3] = {1.0f / step[0], 1.0f / step[1], 1.0f / step[2]};
+    // The steps the node's references in the current group span.
+    RefBox steps{{255, 255, 255}, {0, 0, 0}};
+    constexpr uint32_t kAhead = 8;
+    for (uint32_t r = node.firstRef; r < end; ++r) {
+      if (r + kAhead < end) {
+        __builtin_prefetch(&triangles[refs[r + kAhead] & (kMaxOctreeTriangles - 1)]);
+      }
+      const LevelTriangle& triangle = triangles[refs[r] & (kMaxOctreeTriangles - 1)];
+      const Vector3& a = positions[triangle.vertex[0]];
+      const Vector3& b = positions[triangle.vertex[1]];
+      const Vector3& c = positions[triangle.vertex[2]];
+      // A triangle with a corner that is not a number is never hit, so
+      // whatever box it gets will do.
+      const float low[3] = {Least(a.x, b.x, c.x), Least(a.y, b.y, c.y), Least(a.z, b.z, c.z)};
+      const float high[3] = {Most(a.x, b.x, c.x), Most(a.y, b.y, c.y), Most(a.z, b.z, c.z)};
+      RefBox& box = refBoxes[r - boxedRefsFrom];
+      for (int axis = 0; axis < 3; ++axis) {
+        box.low[axis] = LowStep((low[axis] - from[axis]) * perStep[axis]);
+        box.high[axis] = HighStep((high[axis] - from[axis]) * perStep[axis]);
+        steps.low[axis] = box.low[axis] < steps.low[axis] ? box.low[axis] : steps.low[axis];
+        steps.high[axis] = box.high[axis] > steps.high[axis] ? box.high[axis] : steps.high[axis];
+      }
+      if (r + 1 == end || (r + 1 - boxedRefsFrom) % kRefGroup == 0) {
+        // The group's box holds this node's part of it as the query reads
+        // it, grown by a step and by the rounding of coordinates this large.
+        Box& group = groupBoxes[(r - boxedRefsFrom) / kRefGroup];
+        float lowAt[3], highAt[3];
+        for (int axis = 0; axis < 3; ++axis) {
+          const float lowest = from[axis] + static_cast<float>(steps.low[axis]) * step[axis];
+          const float highest = from[axis] + static_cast<float>(steps.high[axis]) * step[axis];
+          const float pad = step[axis] + 1e-5f * (std::fabs(lowest) + std::fabs(highest));
+          lowAt[axis] = lowest - pad;
+          highAt[axis] = highest + pad;
+        }
+        group.min = Vector3(Least(group.min.x, lowAt[0]), Least(group.min.y, lowAt[1]),
+                            Least(group.min.z, lowAt[2]));
+        group.max = Vector3(Most(group.max.x, highAt[0]), Most(group.max.y, highAt[1]),
+                            Most(group.max.z, highAt[2]));
+        steps = RefBox{{255, 255, 255}, {0, 0, 0}};
+      }
+    }
   }
 }
 
@@ -482,11 +600,99 @@ struct RaySlabs {
     return !(tNear > tFar);
   }
 
+  // Hits, for a ray that runs parallel to no slab: the same arithmetic
+  // without a branch, and a slab with a NaN bound is passed over as there.
+  bool Crosses(const Vector3& min, const Vector3& max, float* entry) const {
+    const float low[3] = {min.x, min.y, min.z};
+    const float high[3] = {max.x, max.y, max.z};
+    float tNear = 0.0f;
+    float tFar = kFarthest;
+    for (int axis = 0; axis < 3; ++axis) {
+      const float t1 = (low[axis] - origin[axis]) * inverse[axis];
+      const float t2 = (high[axis] - origin[axis]) * inverse[axis];
+      const float enter = t1 < t2 ? t1 : t2;
+      const float leave = t1 < t2 ? t2 : t1;
+      tNear = enter > tNear ? enter : tNear;
+      tFar = leave < tFar ? leave : tFar;
+    }
+    *entry = tNear;
+    return !(tNear > tFar);
+  }
+
   float origin[3];
   float inverse[3];
   bool parallel[3];
   bool anyParallel = false;
 };
+
+// The slab test of a node's RefBoxes: along each axis, the distance along
+// the ray of step k of the frame is base + k * per. Usable only where no
+// axis is parallel, and only while the origin lies within 2^20 steps of the
+// frame, so that rounding stays well under the step each box was grown by.
+struct RefBoxSlabs {
+  bool Set(const RaySlabs& slabs, const Octree::Box& frame) {
+    const float low[3] = {frame.min.x, frame.min.y, frame.min.z};
+    const float high[3] = {frame.max.x, frame.max.y, frame.max.z};
+    for (int axis = 0; axis < 3; ++axis) {
+      const float step = (high[axis] - low[axis]) / kRefBoxSteps;
+      const float from = low[axis] - slabs.origin[axis];
+      if (!(step > 0.0f && step < kFarthest && std::fabs(from) < step * 1048576.0f)) return false;
+      base[axis] = from * slabs.inverse[axis];
+      per[axis] = step * slabs.inverse[axis];
+    }
+    return true;
+  }
+
+  // Whether the line meets the box between the origin and `reach`, and the
+  // distance along it where it enters.
+  bool Meets(const Octree::RefBox& box, float reach, float* entry) const {
+    float tNear = 0.0f;
+    float tFar = reach;
+    for (int axis = 0; axis < 3; ++axis) {
+      const float t1 = base[axis] + static_cast<float>(box.low[axis]) * per[axis];
+      const float t2 = base[axis] + static_cast<float>(box.high[axis]) * per[axis];
+      const float enter = t1 < t2 ? t1 : t2;
+      const float leave = t1 < t2 ? t2 : t1;
+      tNear = enter > tNear ? enter : tNear;
+      tFar = leave < tFar ? leave : tFar;
+    }
+    *entry = tNear;
+    return tNear <= tFar;
+  }
+
+  float base[3];
+  float per[3];
+};
+
+// Tests the triangle a leaf's reference names, once per query (its tag and
+// stamp mark it tested), and keeps a front-face hit nearer than
+// `*hitDistance`.
+inline void TestTriangle(const Ray* ray, uint32_t stamp, uint32_t ref, float maxDistance,
+                         float slack, float* hitDistance, bool* hit) {
+  LevelTriangle& triangle = gLevelTriangles[ref & (kMaxOctreeTriangles - 1)];
+  if (triangle.queryStamp == stamp && triangle.queryTag == ray) return;
+  triangle.queryTag = ray;
+  triangle.queryStamp = stamp;
+  // The triangle's plane, stored with it, settles most misses before its
+  // corners are fetched: a front-face hit nearer than the nearest so far
+  // needs the origin in front of the plane and the point at that distance
+  // behind it. The margin keeps this a strict subset of what the full test
+  // rejects, rounding included; a NaN plane is not cut.
+  const Plane& plane = triangle.plane;
+  float front = Dot(plane.normal, ray->origin) - plane.distance;
+  float along = Dot(plane.normal, ray->direction) * *hitDistance;
+  float tolerance = 1e-5f * (slack + std::fabs(plane.distance) + std::fabs(along));
+  if (front < -tolerance || front + along > tolerance) return;
+  float u, v, w, t;
+  if (SegmentHits(ray, gLevelVertices[triangle.vertex[0]], gLevelVertices[triangle.vertex[1]],
+                  gLevelVertices[triangle.vertex[2]], maxDistance, &u, &v, &w, &t)) {
+    float d = t * maxDistance;
+    if (d < *hitDistance) {
+      *hitDistance = d;
+      *hit = true;
+    }
+  }
+}
 
 }  // namespace
 
@@ -542,11 +748,14 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       for (int32_t k = 0; k < 8; ++k) {
         int32_t child = Child(next.index, k);
         float t = 0.0f;
-        if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
         if (child < measured) {
-          float inside = 0.0f;
-          if (!slabs.Hits(contents[child].min, contents[child].max, &inside)) continue;
-          if (inside > t) t = inside;
+          // What lies below lies within its content box, which is within
+          // the node's own but for the rounding margin.
+          if (!slabs.Crosses(contents[child].min, contents[child].max, &t)) continue;
+        } else if (!nodes[child].LeavesHoldTriangles() ||
+                   (cutOff ? !slabs.Crosses(nodes[child].boxMin, nodes[child].boxMax, &t)
+                           : !slabs.Hits(nodes[child], &t))) {
+          continue;
         }
         // Kept nearest first.
         int at = count++;
@@ -557,6 +766,42 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       continue;
     }
     const uint32_t end = node.firstRef + node.RefCount();
+    // A triangle whose box the line misses before the nearest hit so far
+    // cannot be hit nearer, so its box, kept beside the reference, spares
+    // fetching it. Its box is cut to the node's frame: a hit beyond that
+    // lies inside another leaf, which lists the triangle too.
+    RefBoxSlabs boxes;
+    if (cutOff && node.firstRef >= boxedRefsFrom && boxes.Set(slabs, RefFrame(node))) {
+      // A group at a time: first the boxes, fetching the triangles of those
+      // the line meets so that their cache misses overlap, then those
+      // triangles, nearest box first, until the rest lie beyond a hit.
+      const uint32_t firstGroup = (node.firstRef - boxedRefsFrom) / kRefGroup;
+      const uint32_t lastGroup = (end - 1 - boxedRefsFrom) / kRefGroup;
+      for (uint32_t g = firstGroup; g <= lastGroup; ++g) {
+        float reach = *hitDistance * 1.0001f + margin;
+        float t = 0.0f;
+        if (!slabs.Crosses(groupBoxes[g].min, groupBoxes[g].max, &t) || t > reach) continue;
+        const uint32_t groupFirst = boxedRefsFrom + g * kRefGroup;
+        const uint32_t from = groupFirst > node.firstRef ? groupFirst : node.firstRef;
+        const uint32_t to = end - groupFirst < kRefGroup ? end : groupFirst + kRefGroup;
+        struct Met {
+          uint32_t ref;
+          float entry;
+        } met[kRefGroup];
+        int count = 0;
+        for (uint32_t r = from; r < to; ++r) {
+          if (!boxes.Meets(refBoxes[r - boxedRefsFrom], reach, &t)) continue;
+          __builtin_prefetch(&gLevelTriangles[refs[r] & (kMaxOctreeTriangles - 1)]);
+          int at = count++;
+          for (; at > 0 && met[at - 1].entry > t; --at) met[at] = met[at - 1];
+          met[at] = Met{refs[r], t};
+        }
+        for (int k = 0; k < count && !(met[k].entry > *hitDistance * 1.0001f + margin); ++k) {
+          TestTriangle(ray, stamp, met[k].ref, maxDistance, slack, hitDistance, &hit);
+        }
+      }
+      continue;
+    }
     // The triangles a leaf lists lie scattered over the level's arrays:
     // fetch a few ahead so that their cache misses overlap.
     constexpr uint32_t kAhead = 6;
@@ -567,29 +812,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       if (r + kAhead < end) {
         __builtin_prefetch(&gLevelTriangles[refs[r + kAhead] & (kMaxOctreeTriangles - 1)]);
       }
-      LevelTriangle& triangle = gLevelTriangles[refs[r] & (kMaxOctreeTriangles - 1)];
-      if (triangle.queryStamp == stamp && triangle.queryTag == ray) continue;
-      triangle.queryTag = ray;
-      triangle.queryStamp = stamp;
-      // The triangle's plane, stored with it, settles most misses before its
-      // corners are fetched: a front-face hit nearer than the nearest so far
-      // needs the origin in front of the plane and the point at that
-      // distance behind it. The margin keeps this a strict subset of what
-      // the full test rejects, rounding included; a NaN plane is not cut.
-      const Plane& plane = triangle.plane;
-      float front = Dot(plane.normal, ray->origin) - plane.distance;
-      float along = Dot(plane.normal, ray->direction) * *hitDistance;
-      float tolerance = 1e-5f * (slack + std::fabs(plane.distance) + std::fabs(along));
-      if (front < -tolerance || front + along > tolerance) continue;
-      float u, v, w, t;
-      if (SegmentHits(ray, gLevelVertices[triangle.vertex[0]], gLevelVertices[triangle.vertex[1]],
-                      gLevelVertices[triangle.vertex[2]], maxDistance, &u, &v, &w, &t)) {
-        float d = t * maxDistance;
-        if (d < *hitDistance) {
-          *hitDistance = d;
-          hit = true;
-        }
-      }
+      TestTriangle(ray, stamp, refs[r], maxDistance, slack, hitDistance, &hit);
     }
   }
   return hit;

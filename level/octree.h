@@ -101,9 +101,10 @@ class Octree {
   // Bytes held by the nodes, references, grids and content boxes.
   size_t MemoryBytes() const;
 
-  // Works out `contents` from the level's vertices and triangles, once the
-  // level is read; the ray query then passes by the empty space around
-  // what the upper levels hold. Without it the query is slower, not wrong.
+  // Works out `contents` and `refBoxes` from the level's vertices and
+  // triangles, once the level is read; the ray query then passes by the
+  // empty space around what the upper levels hold and by the triangles of a
+  // leaf whose box it misses. Without them the query is slower, not wrong.
   void MeasureContents(const Vector3* positions, const LevelTriangle* triangles);
 
   const OctreeNode* root = nullptr;
@@ -122,11 +123,29 @@ class Octree {
   };
   static constexpr int32_t kContentLevels = 5;
   std::vector<Box> contents;
+  // The bounding box of the triangle each reference of a deepest-level node
+  // names, in 255 steps a side across the node's RefFrame, grown by a step
+  // and cut to the frame. Nodes are stored breadth first, so those
+  // references are the last run of `refs`, from `boxedRefsFrom` on.
+  struct RefBox {
+    uint8_t low[3], high[3];
+  };
+  uint32_t boxedRefsFrom = 0;
+  std::vector<RefBox> refBoxes;
+  // The box holding the RefBoxes of each run of kRefGroup of those
+  // references, which may belong to two nodes.
+  static constexpr uint32_t kRefGroup = 8;
+  std::vector<Box> groupBoxes;
+  // The box a node's RefBoxes are measured in: the node's own, grown on
+  // every side by a quarter of its size and a thousandth of the root's
+  // largest side, so that a flat level's flat cells still have room.
+  Box RefFrame(const OctreeNode& node) const;
 
  private:
   bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
   bool ReadNodes(ByteReader& reader, uint32_t triangleCount);
   bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, const Vector3& inverse);
+  void MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles);
 };
 
 // The stamp of a new level query: the tick count, or one past the previous
