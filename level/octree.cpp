@@ -75,9 +75,9 @@ Octree::Octree(Octree&& other) noexcept
       grid(std::move(other.grid)),
       offset(other.offset),
       contents(std::move(other.contents)),
+      childContents(std::move(other.childContents)),
       boxedRefsFrom(other.boxedRefsFrom),
-      refBoxes(std::move(other.refBoxes)),
-      groupBoxes(std::move(other.groupBoxes)) {
+      refGroups(std::move(other.refGroups)) {
   other.Clear();
 }
 
@@ -95,9 +95,9 @@ Octree& Octree::operator=(Octree&& other) noexcept {
   grid = std::move(other.grid);
   offset = other.offset;
   contents = std::move(other.contents);
+  childContents = std::move(other.childContents);
   boxedRefsFrom = other.boxedRefsFrom;
-  refBoxes = std::move(other.refBoxes);
-  groupBoxes = std::move(other.groupBoxes);
+  refGroups = std::move(other.refGroups);
   other.Clear();
   return *this;
 }
@@ -106,8 +106,8 @@ void Octree::Clear() {
   decltype(nodes)().swap(nodes);
   std::vector<uint32_t>().swap(refs);
   std::vector<Box>().swap(contents);
-  std::vector<RefBox>().swap(refBoxes);
-  std::vector<Box>().swap(groupBoxes);
+  std::vector<ChildContents>().swap(childContents);
+  std::vector<RefGroup>().swap(refGroups);
   boxedRefsFrom = 0;
   std::vector<int32_t>().swap(cellsPerAxis);
   std::vector<Vector3>().swap(cellSize);
@@ -127,7 +127,8 @@ size_t Octree::MemoryBytes() const {
   // only the pages written are ever backed by memory.
   size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.size() * sizeof(uint32_t) +
                  grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box) +
-                 refBoxes.capacity() * sizeof(RefBox) + groupBoxes.capacity() * sizeof(Box);
+                 childContents.capacity() * sizeof(ChildContents) +
+                 refGroups.capacity() * sizeof(RefGroup);
   for (const std::vector<int32_t>& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
   return bytes;
 }
@@ -302,39 +303,62 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   return true;
 }
 
+namespace {
+
+// Plain comparisons, which compile to single instructions where fmin and
+// fmax need a call.
+float Least(float a, float b) { return b < a ? b : a; }
+float Most(float a, float b) { return b > a ? b : a; }
+float Least(float a, float b, float c) { return Least(Least(a, b), c); }
+float Most(float a, float b, float c) { return Most(Most(a, b), c); }
+
+void Grow(Octree::Box& box, const Vector3& low, const Vector3& high) {
+  box.min = Vector3(Least(box.min.x, low.x), Least(box.min.y, low.y), Least(box.min.z, low.z));
+  box.max = Vector3(Most(box.max.x, high.x), Most(box.max.y, high.y), Most(box.max.z, high.z));
+}
+
+void GrowByTriangles(Octree::Box& box, const Octree& octree, const OctreeNode& node,
+                     const Vector3* positions, const LevelTriangle* triangles) {
+  for (uint32_t r = node.firstRef; r < node.firstRef + node.RefCount(); ++r) {
+    for (int32_t v : triangles[octree.Ref(r).triangle].vertex) {
+      Grow(box, positions[v], positions[v]);
+    }
+  }
+}
+
+}  // namespace
+
 void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* triangles) {
   if (root == nullptr) return;
-  MeasureRefBoxes(positions, triangles);
-  // The deepest measured level lists, like every level, each triangle that
-  // overlaps a node: its lists stand for everything the leaves below hold.
-  int32_t deepest = levelCount < kContentLevels ? levelCount - 1 : kContentLevels - 1;
-  contents.assign(CompleteOctreeNodeCount(deepest + 1), Box{});
-  int32_t deepestFirst = static_cast<int32_t>(CompleteOctreeNodeCount(deepest));
-  auto grow = [](Box& box, const Vector3& p) {
-    box.min = Vector3(p.x < box.min.x ? p.x : box.min.x, p.y < box.min.y ? p.y : box.min.y,
-                      p.z < box.min.z ? p.z : box.min.z);
-    box.max = Vector3(p.x > box.max.x ? p.x : box.max.x, p.y > box.max.y ? p.y : box.max.y,
-                      p.z > box.max.z ? p.z : box.max.z);
-  };
-  for (int32_t i = static_cast<int32_t>(contents.size()) - 1; i >= 0; --i) {
+  const int32_t deepest = levelCount < kContentLevels ? levelCount - 1 : kContentLevels - 1;
+  const size_t measured = CompleteOctreeNodeCount(deepest + 1);
+  const size_t deepestFirst = CompleteOctreeNodeCount(deepest);
+  const float far = std::numeric_limits<float>::infinity();
+  contents.assign(measured, Box{Vector3(far, far, far), Vector3(-far, -far, -far)});
+  // What the leaves below the measured levels hold grows the box of their
+  // ancestor on the deepest measured level.
+  MeasureRefBoxes(positions, triangles, deepest < levelCount - 1);
+  const size_t leafLevelFirst = CompleteOctreeNodeCount(levelCount - 1);
+  for (size_t i = measured; i < leafLevelFirst; ++i) {
+    const OctreeNode& node = nodes[i];
+    if (node.IsLeaf() && node.RefCount() > 0) {
+      GrowByTriangles(contents[MeasuredAncestor(i)], *this, node, positions, triangles);
+    }
+  }
+  for (size_t i = measured; i-- > 0;) {
     const OctreeNode& node = nodes[i];
     Box& box = contents[i];
-    // A box at infinity, which no ray's slabs cross, where nothing lies.
-    const float far = std::numeric_limits<float>::infinity();
-    box = Box{Vector3(far, far, far), Vector3(far, far, far)};
-    if (!node.LeavesHoldTriangles()) continue;
-    box = Box{node.boxMax, node.boxMin};  // empty until something grows it
-    if (node.IsLeaf() || i >= deepestFirst) {
-      for (uint32_t r = node.firstRef; r < node.firstRef + node.RefCount(); ++r) {
-        const LevelTriangle& triangle = triangles[Ref(r).triangle];
-        for (int32_t v : triangle.vertex) grow(box, positions[v]);
-      }
-    } else {
+    if (!node.LeavesHoldTriangles()) {
+      // A box at infinity, which no ray's slabs cross, where nothing lies.
+      box = Box{Vector3(far, far, far), Vector3(far, far, far)};
+      continue;
+    }
+    if (node.IsLeaf()) {
+      GrowByTriangles(box, *this, node, positions, triangles);
+    } else if (i < deepestFirst) {
       for (int32_t k = 0; k < 8; ++k) {
-        const Box& child = contents[Child(i, k)];
-        if (!nodes[Child(i, k)].LeavesHoldTriangles()) continue;
-        grow(box, child.min);
-        grow(box, child.max);
+        const int32_t child = Child(static_cast<int32_t>(i), k);
+        if (nodes[child].LeavesHoldTriangles()) Grow(box, contents[child].min, contents[child].max);
       }
     }
     // Within the node's own box, and a hair wider than the triangles, so
@@ -347,11 +371,29 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
                       std::fmin(box.max.y, node.boxMax.y) + widen(box.max.y),
                       std::fmin(box.max.z, node.boxMax.z) + widen(box.max.z));
   }
+  childContents.resize(deepestFirst);
+  for (size_t i = 0; i < childContents.size(); ++i) {
+    for (int32_t k = 0; k < 8; ++k) {
+      const Box& box = contents[Child(static_cast<int32_t>(i), k)];
+      const float low[3] = {box.min.x, box.min.y, box.min.z};
+      const float high[3] = {box.max.x, box.max.y, box.max.z};
+      for (int axis = 0; axis < 3; ++axis) {
+        childContents[i].low[axis][k] = low[axis];
+        childContents[i].high[axis][k] = high[axis];
+      }
+    }
+  }
+}
+
+size_t Octree::MeasuredAncestor(size_t index) const {
+  while (index >= contents.size()) index = static_cast<size_t>(Parent(static_cast<int32_t>(index)));
+  return index;
 }
 
 Octree::Box Octree::RefFrame(const OctreeNode& node) const {
   const Vector3 rootSize = root->boxMax - root->boxMin;
-  const float room = 1e-3f * std::fmax(rootSize.x, std::fmax(rootSize.y, rootSize.z));
+  const float largest = rootSize.x > rootSize.y ? rootSize.x : rootSize.y;
+  const float room = 1e-3f * (largest > rootSize.z ? largest : rootSize.z);
   const Vector3 size = node.boxMax - node.boxMin;
   const Vector3 grow(0.25f * size.x + room, 0.25f * size.y + room, 0.25f * size.z + room);
   return Box{node.boxMin - grow, node.boxMax + grow};
@@ -360,13 +402,7 @@ Octree::Box Octree::RefFrame(const OctreeNode& node) const {
 namespace {
 
 constexpr float kRefBoxSteps = 255.0f;
-
-// Plain comparisons, which compile to single instructions where fmin and
-// fmax need a call.
-float Least(float a, float b) { return b < a ? b : a; }
-float Most(float a, float b) { return b > a ? b : a; }
-float Least(float a, float b, float c) { return Least(Least(a, b), c); }
-float Most(float a, float b, float c) { return Most(Most(a, b), c); }
+constexpr float kPerRefBoxStep = 1.0f / kRefBoxSteps;
 
 // The step at or below `q` less one, within 0..255; 0 for what is not a
 // number, so that such a triangle's box covers the frame.
@@ -386,7 +422,8 @@ uint8_t HighStep(float q) {
 
 }  // namespace
 
-void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles) {
+void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles,
+                             bool growAncestors) {
   const size_t deepestFirst = CompleteOctreeNodeCount(levelCount - 1);
   boxedRefsFrom = static_cast<uint32_t>(refs.size());
   for (size_t i = deepestFirst; i < nodes.size(); ++i) {
@@ -396,10 +433,10 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
     }
   }
   const size_t boxed = refs.size() - boxedRefsFrom;
-  platform::ResizeLarge(refBoxes, boxed);
   const float empty = std::numeric_limits<float>::infinity();
-  platform::AssignLarge(groupBoxes, (boxed + kRefGroup - 1) / kRefGroup,
-                        Box{Vector3(empty, empty, empty), Vector3(-empty, -empty, -empty)});
+  RefGroup none{};
+  none.box = Box{Vector3(empty, empty, empty), Vector3(-empty, -empty, -empty)};
+  platform::AssignLarge(refGroups, (boxed + kRefGroup - 1) / kRefGroup, none);
   for (size_t i = deepestFirst; i < nodes.size(); ++i) {
     const OctreeNode& node = nodes[i];
     const uint32_t end = node.firstRef + node.RefCount();
@@ -407,10 +444,16 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
     const Box frame = RefFrame(node);
     const float from[3] = {frame.min.x, frame.min.y, frame.min.z};
     const float size[3] = {frame.max.x - from[0], frame.max.y - from[1], frame.max.z - from[2]};
-    const float step[3] = {size[0] / kRefBoxSteps, size[1] / kRefBoxSteps, size[2] / kRefBoxSteps};
+    const float step[3] = {size[0] * kPerRefBoxStep, size[1] * kPerRefBoxStep,
+                           size[2] * kPerRefBoxStep};
     const float perStep[3] = {1.0f / step[0], 1.0f / step[1], 1.0f / step[2]};
-    // The steps the node's references in the current group span.
-    RefBox steps{{255, 255, 255}, {0, 0, 0}};
+    // The steps the node's references in the current group span, and all
+    // of them.
+    struct Span {
+      uint8_t low[3], high[3];
+    };
+    Span steps{{255, 255, 255}, {0, 0, 0}};
+    Span allSteps = steps;
     constexpr uint32_t kAhead = 8;
     for (uint32_t r = node.firstRef; r < end; ++r) {
       if (r + kAhead < end) {
@@ -424,17 +467,21 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
       // whatever box it gets will do.
       const float low[3] = {Least(a.x, b.x, c.x), Least(a.y, b.y, c.y), Least(a.z, b.z, c.z)};
       const float high[3] = {Most(a.x, b.x, c.x), Most(a.y, b.y, c.y), Most(a.z, b.z, c.z)};
-      RefBox& box = refBoxes[r - boxedRefsFrom];
+      RefGroup& group = refGroups[(r - boxedRefsFrom) / kRefGroup];
+      const uint32_t lane = (r - boxedRefsFrom) % kRefGroup;
       for (int axis = 0; axis < 3; ++axis) {
-        box.low[axis] = LowStep((low[axis] - from[axis]) * perStep[axis]);
-        box.high[axis] = HighStep((high[axis] - from[axis]) * perStep[axis]);
-        steps.low[axis] = box.low[axis] < steps.low[axis] ? box.low[axis] : steps.low[axis];
-        steps.high[axis] = box.high[axis] > steps.high[axis] ? box.high[axis] : steps.high[axis];
+        const uint8_t lowStep = LowStep((low[axis] - from[axis]) * perStep[axis]);
+        const uint8_t highStep = HighStep((high[axis] - from[axis]) * perStep[axis]);
+        group.low[axis][lane] = lowStep;
+        group.high[axis][lane] = highStep;
+        steps.low[axis] = lowStep < steps.low[axis] ? lowStep : steps.low[axis];
+        steps.high[axis] = highStep > steps.high[axis] ? highStep : steps.high[axis];
+        allSteps.low[axis] = lowStep < allSteps.low[axis] ? lowStep : allSteps.low[axis];
+        allSteps.high[axis] = highStep > allSteps.high[axis] ? highStep : allSteps.high[axis];
       }
-      if (r + 1 == end || (r + 1 - boxedRefsFrom) % kRefGroup == 0) {
+      if (r + 1 == end || lane + 1 == kRefGroup) {
         // The group's box holds this node's part of it as the query reads
         // it, grown by a step and by the rounding of coordinates this large.
-        Box& group = groupBoxes[(r - boxedRefsFrom) / kRefGroup];
         float lowAt[3], highAt[3];
         for (int axis = 0; axis < 3; ++axis) {
           const float lowest = from[axis] + static_cast<float>(steps.low[axis]) * step[axis];
@@ -443,12 +490,19 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
           lowAt[axis] = lowest - pad;
           highAt[axis] = highest + pad;
         }
-        group.min = Vector3(Least(group.min.x, lowAt[0]), Least(group.min.y, lowAt[1]),
-                            Least(group.min.z, lowAt[2]));
-        group.max = Vector3(Most(group.max.x, highAt[0]), Most(group.max.y, highAt[1]),
-                            Most(group.max.z, highAt[2]));
-        steps = RefBox{{255, 255, 255}, {0, 0, 0}};
+        Grow(group.box, Vector3(lowAt[0], lowAt[1], lowAt[2]),
+             Vector3(highAt[0], highAt[1], highAt[2]));
+        steps = Span{{255, 255, 255}, {0, 0, 0}};
       }
+    }
+    if (growAncestors) {
+      float lowAt[3], highAt[3];
+      for (int axis = 0; axis < 3; ++axis) {
+        lowAt[axis] = from[axis] + static_cast<float>(allSteps.low[axis]) * step[axis];
+        highAt[axis] = from[axis] + static_cast<float>(allSteps.high[axis]) * step[axis];
+      }
+      Grow(contents[MeasuredAncestor(i)], Vector3(lowAt[0], lowAt[1], lowAt[2]),
+           Vector3(highAt[0], highAt[1], highAt[2]));
     }
   }
 }
@@ -619,6 +673,35 @@ struct RaySlabs {
     return !(tNear > tFar);
   }
 
+  // Crosses for eight boxes at once, four to a vector: a bit for each box
+  // the line crosses, and where it enters each.
+  unsigned CrossesEight(const Octree::ChildContents& boxes, float entries[8]) const {
+    typedef float Lanes __attribute__((vector_size(16)));
+    typedef int32_t Mask __attribute__((vector_size(16)));
+    unsigned crossed = 0;
+    for (int half = 0; half < 8; half += 4) {
+      Lanes tNear = {0.0f, 0.0f, 0.0f, 0.0f};
+      Lanes tFar = {kFarthest, kFarthest, kFarthest, kFarthest};
+      for (int axis = 0; axis < 3; ++axis) {
+        Lanes low, high;
+        std::memcpy(&low, &boxes.low[axis][half], sizeof low);
+        std::memcpy(&high, &boxes.high[axis][half], sizeof high);
+        const Lanes t1 = (low - origin[axis]) * inverse[axis];
+        const Lanes t2 = (high - origin[axis]) * inverse[axis];
+        const Lanes enter = t1 < t2 ? t1 : t2;
+        const Lanes leave = t1 < t2 ? t2 : t1;
+        tNear = enter > tNear ? enter : tNear;
+        tFar = leave < tFar ? leave : tFar;
+      }
+      std::memcpy(&entries[half], &tNear, sizeof tNear);
+      const Mask missed = tNear > tFar;
+      for (int lane = 0; lane < 4; ++lane) {
+        if (missed[lane] == 0) crossed |= 1u << (half + lane);
+      }
+    }
+    return crossed;
+  }
+
   float origin[3];
   float inverse[3];
   bool parallel[3];
@@ -634,7 +717,7 @@ struct RefBoxSlabs {
     const float low[3] = {frame.min.x, frame.min.y, frame.min.z};
     const float high[3] = {frame.max.x, frame.max.y, frame.max.z};
     for (int axis = 0; axis < 3; ++axis) {
-      const float step = (high[axis] - low[axis]) / kRefBoxSteps;
+      const float step = (high[axis] - low[axis]) * kPerRefBoxStep;
       const float from = low[axis] - slabs.origin[axis];
       if (!(step > 0.0f && step < kFarthest && std::fabs(from) < step * 1048576.0f)) return false;
       base[axis] = from * slabs.inverse[axis];
@@ -643,26 +726,49 @@ struct RefBoxSlabs {
     return true;
   }
 
-  // Whether the line meets the box between the origin and `reach`, and the
-  // distance along it where it enters.
-  bool Meets(const Octree::RefBox& box, float reach, float* entry) const {
-    float tNear = 0.0f;
-    float tFar = reach;
-    for (int axis = 0; axis < 3; ++axis) {
-      const float t1 = base[axis] + static_cast<float>(box.low[axis]) * per[axis];
-      const float t2 = base[axis] + static_cast<float>(box.high[axis]) * per[axis];
-      const float enter = t1 < t2 ? t1 : t2;
-      const float leave = t1 < t2 ? t2 : t1;
-      tNear = enter > tNear ? enter : tNear;
-      tFar = leave < tFar ? leave : tFar;
+  // A bit for each box of the group that the line meets between the origin
+  // and `reach`, and the distance along it where it enters each.
+  unsigned Meets(const Octree::RefGroup& group, float reach, float entries[8]) const {
+    typedef float Lanes __attribute__((vector_size(16)));
+    typedef int32_t Mask __attribute__((vector_size(16)));
+    static_assert(Octree::kRefGroup == 8, "two vectors a group");
+    unsigned met = 0;
+    for (int half = 0; half < 8; half += 4) {
+      Lanes tNear = {0.0f, 0.0f, 0.0f, 0.0f};
+      Lanes tFar = {reach, reach, reach, reach};
+      for (int axis = 0; axis < 3; ++axis) {
+        const uint8_t* low = &group.low[axis][half];
+        const uint8_t* high = &group.high[axis][half];
+        const Lanes lowSteps = {static_cast<float>(low[0]), static_cast<float>(low[1]),
+                                static_cast<float>(low[2]), static_cast<float>(low[3])};
+        const Lanes highSteps = {static_cast<float>(high[0]), static_cast<float>(high[1]),
+                                 static_cast<float>(high[2]), static_cast<float>(high[3])};
+        const Lanes t1 = base[axis] + lowSteps * per[axis];
+        const Lanes t2 = base[axis] + highSteps * per[axis];
+        const Lanes enter = t1 < t2 ? t1 : t2;
+        const Lanes leave = t1 < t2 ? t2 : t1;
+        tNear = enter > tNear ? enter : tNear;
+        tFar = leave < tFar ? leave : tFar;
+      }
+      std::memcpy(&entries[half], &tNear, sizeof tNear);
+      const Mask inside = tNear <= tFar;
+      for (int lane = 0; lane < 4; ++lane) met |= (inside[lane] & 1u) << (half + lane);
     }
-    *entry = tNear;
-    return tNear <= tFar;
+    return met;
   }
 
   float base[3];
   float per[3];
 };
+
+// Asks for the cache lines of [begin, end) ahead of their use.
+template <class T>
+void FetchRun(const T* begin, const T* end) {
+  const char* from = reinterpret_cast<const char*>(begin);
+  const char* to = reinterpret_cast<const char*>(end);
+  for (const char* p = from; p < to; p += 64) __builtin_prefetch(p);
+  __builtin_prefetch(to - 1);
+}
 
 // Tests the triangle a leaf's reference names, once per query (its tag and
 // stamp mark it tested), and keeps a front-face hit nearer than
@@ -742,17 +848,31 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
     const Entry next = stack[--top];
     if (cutOff && next.entry > *hitDistance * 1.0001f + margin) continue;
     const OctreeNode& node = nodes[next.index];
+    if (measured > 0 && !node.IsLeaf() &&
+        static_cast<size_t>(next.index) < childContents.size()) {
+      // What lies below a child lies within its content box, which is
+      // within the child's own but for the rounding margin.
+      float entries[8];
+      const unsigned crossed = slabs.CrossesEight(childContents[next.index], entries);
+      Entry children[8];
+      int count = 0;
+      for (int32_t k = 0; k < 8; ++k) {
+        if ((crossed & (1u << k)) == 0) continue;
+        const float t = entries[k];
+        int at = count++;
+        for (; at > 0 && children[at - 1].entry > t; --at) children[at] = children[at - 1];
+        children[at] = Entry{Child(next.index, k), t};
+      }
+      while (count > 0) stack[top++] = children[--count];
+      continue;
+    }
     if (!node.IsLeaf()) {
       Entry children[8];
       int count = 0;
       for (int32_t k = 0; k < 8; ++k) {
         int32_t child = Child(next.index, k);
         float t = 0.0f;
-        if (child < measured) {
-          // What lies below lies within its content box, which is within
-          // the node's own but for the rounding margin.
-          if (!slabs.Crosses(contents[child].min, contents[child].max, &t)) continue;
-        } else if (!nodes[child].LeavesHoldTriangles() ||
+        if (!nodes[child].LeavesHoldTriangles() ||
                    (cutOff ? !slabs.Crosses(nodes[child].boxMin, nodes[child].boxMax, &t)
                            : !slabs.Hits(nodes[child], &t))) {
           continue;
@@ -761,6 +881,10 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         int at = count++;
         for (; at > 0 && children[at - 1].entry > t; --at) children[at] = children[at - 1];
         children[at] = Entry{child, t};
+        const OctreeNode& pushed = nodes[child];
+        if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom) {
+          __builtin_prefetch(&refGroups[(pushed.firstRef - boxedRefsFrom) / kRefGroup]);
+        }
       }
       while (count > 0) stack[top++] = children[--count];
       continue;
@@ -777,27 +901,37 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       // triangles, nearest box first, until the rest lie beyond a hit.
       const uint32_t firstGroup = (node.firstRef - boxedRefsFrom) / kRefGroup;
       const uint32_t lastGroup = (end - 1 - boxedRefsFrom) / kRefGroup;
+      // The node's boxes and references lie in three runs: ask for all of
+      // them at once so that their cache misses overlap.
+      FetchRun(&refGroups[firstGroup], &refGroups[lastGroup] + 1);
+      FetchRun(&refs[node.firstRef], &refs[end - 1] + 1);
       for (uint32_t g = firstGroup; g <= lastGroup; ++g) {
+        const RefGroup& group = refGroups[g];
         float reach = *hitDistance * 1.0001f + margin;
         float t = 0.0f;
-        if (!slabs.Crosses(groupBoxes[g].min, groupBoxes[g].max, &t) || t > reach) continue;
+        if (!slabs.Crosses(group.box.min, group.box.max, &t) || t > reach) continue;
+        // The lanes of this node's references.
         const uint32_t groupFirst = boxedRefsFrom + g * kRefGroup;
         const uint32_t from = groupFirst > node.firstRef ? groupFirst : node.firstRef;
         const uint32_t to = end - groupFirst < kRefGroup ? end : groupFirst + kRefGroup;
+        const unsigned lanes = ((1u << (to - groupFirst)) - 1) & ~((1u << (from - groupFirst)) - 1);
+        float entries[kRefGroup];
+        unsigned met = boxes.Meets(group, reach, entries) & lanes;
         struct Met {
           uint32_t ref;
           float entry;
-        } met[kRefGroup];
+        } nearest[kRefGroup];
         int count = 0;
-        for (uint32_t r = from; r < to; ++r) {
-          if (!boxes.Meets(refBoxes[r - boxedRefsFrom], reach, &t)) continue;
-          __builtin_prefetch(&gLevelTriangles[refs[r] & (kMaxOctreeTriangles - 1)]);
+        for (; met != 0; met &= met - 1) {
+          const int lane = __builtin_ctz(met);
+          const uint32_t ref = refs[groupFirst + lane];
+          __builtin_prefetch(&gLevelTriangles[ref & (kMaxOctreeTriangles - 1)]);
           int at = count++;
-          for (; at > 0 && met[at - 1].entry > t; --at) met[at] = met[at - 1];
-          met[at] = Met{refs[r], t};
+          for (; at > 0 && nearest[at - 1].entry > entries[lane]; --at) nearest[at] = nearest[at - 1];
+          nearest[at] = Met{ref, entries[lane]};
         }
-        for (int k = 0; k < count && !(met[k].entry > *hitDistance * 1.0001f + margin); ++k) {
-          TestTriangle(ray, stamp, met[k].ref, maxDistance, slack, hitDistance, &hit);
+        for (int k = 0; k < count && !(nearest[k].entry > *hitDistance * 1.0001f + margin); ++k) {
+          TestTriangle(ray, stamp, nearest[k].ref, maxDistance, slack, hitDistance, &hit);
         }
       }
       continue;

@@ -101,7 +101,7 @@ class Octree {
   // Bytes held by the nodes, references, grids and content boxes.
   size_t MemoryBytes() const;
 
-  // Works out `contents` and `refBoxes` from the level's vertices and
+  // Works out `contents` and `refGroups` from the level's vertices and
   // triangles, once the level is read; the ray query then passes by the
   // empty space around what the upper levels hold and by the triangles of a
   // leaf whose box it misses. Without them the query is slower, not wrong.
@@ -121,22 +121,31 @@ class Octree {
   struct Box {
     Vector3 min, max;
   };
-  static constexpr int32_t kContentLevels = 5;
+  static constexpr int32_t kContentLevels = 7;
   std::vector<Box> contents;
+  // The same boxes for the eight children of each position whose children
+  // are measured, a side at a time, so that the ray query tests all eight
+  // together.
+  struct ChildContents {
+    float low[3][8];
+    float high[3][8];
+  };
+  std::vector<ChildContents> childContents;
   // The bounding box of the triangle each reference of a deepest-level node
   // names, in 255 steps a side across the node's RefFrame, grown by a step
   // and cut to the frame. Nodes are stored breadth first, so those
-  // references are the last run of `refs`, from `boxedRefsFrom` on.
-  struct RefBox {
-    uint8_t low[3], high[3];
+  // references are the last run of `refs`, from `boxedRefsFrom` on; they
+  // are kept in groups of kRefGroup, a side at a time, each with a box
+  // holding its references' (which may belong to two nodes).
+  static constexpr uint32_t kRefGroup = 8;
+  struct RefGroup {
+    Box box;
+    uint8_t low[3][kRefGroup];
+    uint8_t high[3][kRefGroup];
   };
   uint32_t boxedRefsFrom = 0;
-  std::vector<RefBox> refBoxes;
-  // The box holding the RefBoxes of each run of kRefGroup of those
-  // references, which may belong to two nodes.
-  static constexpr uint32_t kRefGroup = 8;
-  std::vector<Box> groupBoxes;
-  // The box a node's RefBoxes are measured in: the node's own, grown on
+  std::vector<RefGroup> refGroups;
+  // The box a node's reference boxes are measured in: the node's own, grown on
   // every side by a quarter of its size and a thousandth of the root's
   // largest side, so that a flat level's flat cells still have room.
   Box RefFrame(const OctreeNode& node) const;
@@ -145,7 +154,12 @@ class Octree {
   bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
   bool ReadNodes(ByteReader& reader, uint32_t triangleCount);
   bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, const Vector3& inverse);
-  void MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles);
+  // Fills `refGroups`; with `growAncestors`, each leaf's
+  // boxes also grow its ancestor's in `contents`.
+  void MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles,
+                       bool growAncestors);
+  // The position on the deepest level of `contents` above `index`.
+  size_t MeasuredAncestor(size_t index) const;
 };
 
 // The stamp of a new level query: the tick count, or one past the previous
