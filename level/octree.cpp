@@ -6,6 +6,9 @@
 #include <string>
 #include <type_traits>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "assets/byte_reader.h"
 #include "assets/vector_reader.h"
@@ -107,7 +110,7 @@ void Octree::Clear() {
   std::vector<uint32_t>().swap(refs);
   std::vector<Box>().swap(contents);
   std::vector<ChildContents>().swap(childContents);
-  std::vector<RefGroup>().swap(refGroups);
+  decltype(refGroups)().swap(refGroups);
   boxedRefsFrom = 0;
   std::vector<int32_t>().swap(cellsPerAxis);
   std::vector<Vector3>().swap(cellSize);
@@ -334,7 +337,7 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
   const size_t measured = CompleteOctreeNodeCount(deepest + 1);
   const size_t deepestFirst = CompleteOctreeNodeCount(deepest);
   const float far = std::numeric_limits<float>::infinity();
-  contents.assign(measured, Box{Vector3(far, far, far), Vector3(-far, -far, -far)});
+  platform::AssignLarge(contents, measured, Box{Vector3(far, far, far), Vector3(-far, -far, -far)});
   // What the leaves below the measured levels hold grows the box of their
   // ancestor on the deepest measured level.
   MeasureRefBoxes(positions, triangles, deepest < levelCount - 1);
@@ -364,25 +367,33 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
     // Within the node's own box, and a hair wider than the triangles, so
     // that rounding in the slab test never loses a hit on their edge.
     auto widen = [](float v) { return 1e-4f + 1e-5f * std::fabs(v); };
-    box.min = Vector3(std::fmax(box.min.x, node.boxMin.x) - widen(box.min.x),
-                      std::fmax(box.min.y, node.boxMin.y) - widen(box.min.y),
-                      std::fmax(box.min.z, node.boxMin.z) - widen(box.min.z));
-    box.max = Vector3(std::fmin(box.max.x, node.boxMax.x) + widen(box.max.x),
-                      std::fmin(box.max.y, node.boxMax.y) + widen(box.max.y),
-                      std::fmin(box.max.z, node.boxMax.z) + widen(box.max.z));
+    box.min = Vector3(Most(box.min.x, node.boxMin.x) - widen(box.min.x),
+                      Most(box.min.y, node.boxMin.y) - widen(box.min.y),
+                      Most(box.min.z, node.boxMin.z) - widen(box.min.z));
+    box.max = Vector3(Least(box.max.x, node.boxMax.x) + widen(box.max.x),
+                      Least(box.max.y, node.boxMax.y) + widen(box.max.y),
+                      Least(box.max.z, node.boxMax.z) + widen(box.max.z));
   }
-  childContents.resize(deepestFirst);
-  for (size_t i = 0; i < childContents.size(); ++i) {
+  childContents.clear();
+  childContents.reserve(deepestFirst);
+  platform::AdviseLargePages(childContents.data(), deepestFirst * sizeof(ChildContents));
+  for (size_t i = 0; i < deepestFirst; ++i) {
+    ChildContents block;
     for (int32_t k = 0; k < 8; ++k) {
       const Box& box = contents[Child(static_cast<int32_t>(i), k)];
       const float low[3] = {box.min.x, box.min.y, box.min.z};
       const float high[3] = {box.max.x, box.max.y, box.max.z};
       for (int axis = 0; axis < 3; ++axis) {
-        childContents[i].low[axis][k] = low[axis];
-        childContents[i].high[axis][k] = high[axis];
+        block.low[axis][k] = low[axis];
+        block.high[axis][k] = high[axis];
       }
     }
+    childContents.push_back(block);
   }
+  // The query reads the positions' boxes from childContents; only the
+  // root's is wanted here.
+  contents.resize(1);
+  contents.shrink_to_fit();
 }
 
 size_t Octree::MeasuredAncestor(size_t index) const {
@@ -433,10 +444,9 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
     }
   }
   const size_t boxed = refs.size() - boxedRefsFrom;
-  const float empty = std::numeric_limits<float>::infinity();
-  RefGroup none{};
-  none.box = Box{Vector3(empty, empty, empty), Vector3(-empty, -empty, -empty)};
-  platform::AssignLarge(refGroups, (boxed + kRefGroup - 1) / kRefGroup, none);
+  // Every lane is written below, as every reference from boxedRefsFrom on
+  // belongs to a node of the deepest level.
+  refGroups.resize((boxed + kRefGroup - 1) / kRefGroup);
   for (size_t i = deepestFirst; i < nodes.size(); ++i) {
     const OctreeNode& node = nodes[i];
     const uint32_t end = node.firstRef + node.RefCount();
@@ -490,8 +500,14 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
           lowAt[axis] = lowest - pad;
           highAt[axis] = highest + pad;
         }
-        Grow(group.box, Vector3(lowAt[0], lowAt[1], lowAt[2]),
-             Vector3(highAt[0], highAt[1], highAt[2]));
+        const Box piece{Vector3(lowAt[0], lowAt[1], lowAt[2]),
+                        Vector3(highAt[0], highAt[1], highAt[2])};
+        // The group's first piece, from lane 0, is measured before the rest.
+        if (r - lane >= node.firstRef) {
+          group.box = piece;
+        } else {
+          Grow(group.box, piece.min, piece.max);
+        }
         steps = Span{{255, 255, 255}, {0, 0, 0}};
       }
     }
@@ -613,6 +629,21 @@ inline bool SegmentHits(const Ray* ray, const Vector3& a, const Vector3& b, cons
   return true;
 }
 
+// Four floats, and four comparison results of all ones or all zeros.
+typedef float Lanes __attribute__((vector_size(16)));
+typedef int32_t LaneMask __attribute__((vector_size(16)));
+
+// A bit for each lane of `mask` that is set.
+inline unsigned LaneBits(LaneMask mask) {
+#if defined(__SSE2__)
+  return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(mask))));
+#else
+  unsigned bits = 0;
+  for (int lane = 0; lane < 4; ++lane) bits |= (mask[lane] & 1u) << lane;
+  return bits;
+#endif
+}
+
 // The slab test of RayHitsBox with the inverse direction worked out once
 // per ray: the same arithmetic, so the same boxes pass, and the distance
 // along the ray at which the box is entered.
@@ -676,8 +707,6 @@ struct RaySlabs {
   // Crosses for eight boxes at once, four to a vector: a bit for each box
   // the line crosses, and where it enters each.
   unsigned CrossesEight(const Octree::ChildContents& boxes, float entries[8]) const {
-    typedef float Lanes __attribute__((vector_size(16)));
-    typedef int32_t Mask __attribute__((vector_size(16)));
     unsigned crossed = 0;
     for (int half = 0; half < 8; half += 4) {
       Lanes tNear = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -694,10 +723,8 @@ struct RaySlabs {
         tFar = leave < tFar ? leave : tFar;
       }
       std::memcpy(&entries[half], &tNear, sizeof tNear);
-      const Mask missed = tNear > tFar;
-      for (int lane = 0; lane < 4; ++lane) {
-        if (missed[lane] == 0) crossed |= 1u << (half + lane);
-      }
+      const LaneMask missed = tNear > tFar;
+      crossed |= (~LaneBits(missed) & 0xfu) << half;
     }
     return crossed;
   }
@@ -729,8 +756,6 @@ struct RefBoxSlabs {
   // A bit for each box of the group that the line meets between the origin
   // and `reach`, and the distance along it where it enters each.
   unsigned Meets(const Octree::RefGroup& group, float reach, float entries[8]) const {
-    typedef float Lanes __attribute__((vector_size(16)));
-    typedef int32_t Mask __attribute__((vector_size(16)));
     static_assert(Octree::kRefGroup == 8, "two vectors a group");
     unsigned met = 0;
     for (int half = 0; half < 8; half += 4) {
@@ -751,8 +776,8 @@ struct RefBoxSlabs {
         tFar = leave < tFar ? leave : tFar;
       }
       std::memcpy(&entries[half], &tNear, sizeof tNear);
-      const Mask inside = tNear <= tFar;
-      for (int lane = 0; lane < 4; ++lane) met |= (inside[lane] & 1u) << (half + lane);
+      const LaneMask inside = tNear <= tFar;
+      met |= LaneBits(inside) << half;
     }
     return met;
   }
@@ -814,6 +839,8 @@ inline void TestTriangle(const Ray* ray, uint32_t stamp, uint32_t ref, float max
 // its hits may be found only through farther leaves.
 bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) const {
   *hitDistance = maxDistance;
+  // The nearest hit so far, kept in a register rather than behind a pointer.
+  float best = maxDistance;
   if (root == nullptr) return false;
   uint32_t stamp = NextQueryStamp();
   const RaySlabs slabs(*ray);
@@ -846,7 +873,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
   bool hit = false;
   while (top > 0) {
     const Entry next = stack[--top];
-    if (cutOff && next.entry > *hitDistance * 1.0001f + margin) continue;
+    if (cutOff && next.entry > best * 1.0001f + margin) continue;
     const OctreeNode& node = nodes[next.index];
     if (measured > 0 && !node.IsLeaf() &&
         static_cast<size_t>(next.index) < childContents.size()) {
@@ -907,7 +934,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       FetchRun(&refs[node.firstRef], &refs[end - 1] + 1);
       for (uint32_t g = firstGroup; g <= lastGroup; ++g) {
         const RefGroup& group = refGroups[g];
-        float reach = *hitDistance * 1.0001f + margin;
+        float reach = best * 1.0001f + margin;
         float t = 0.0f;
         if (!slabs.Crosses(group.box.min, group.box.max, &t) || t > reach) continue;
         // The lanes of this node's references.
@@ -930,8 +957,8 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
           for (; at > 0 && nearest[at - 1].entry > entries[lane]; --at) nearest[at] = nearest[at - 1];
           nearest[at] = Met{ref, entries[lane]};
         }
-        for (int k = 0; k < count && !(nearest[k].entry > *hitDistance * 1.0001f + margin); ++k) {
-          TestTriangle(ray, stamp, nearest[k].ref, maxDistance, slack, hitDistance, &hit);
+        for (int k = 0; k < count && !(nearest[k].entry > best * 1.0001f + margin); ++k) {
+          TestTriangle(ray, stamp, nearest[k].ref, maxDistance, slack, &best, &hit);
         }
       }
       continue;
@@ -946,9 +973,10 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       if (r + kAhead < end) {
         __builtin_prefetch(&gLevelTriangles[refs[r + kAhead] & (kMaxOctreeTriangles - 1)]);
       }
-      TestTriangle(ray, stamp, refs[r], maxDistance, slack, hitDistance, &hit);
+      TestTriangle(ray, stamp, refs[r], maxDistance, slack, &best, &hit);
     }
   }
+  *hitDistance = best;
   return hit;
 }
 

@@ -116,15 +116,17 @@ class Octree {
   std::vector<Vector3> cellSize;
   std::vector<std::vector<int32_t>> grid;  // node positions; -1 for none
   Vector3 offset{0, 0, 0};
-  // For the positions of the first kContentLevels levels: the box, within
-  // the node's own, of the triangles listed below it.
+  // The box, within the root's, of the triangles listed below it. While
+  // the level is measured it holds the box of each position of the first
+  // kContentLevels levels; the query keeps those in childContents.
   struct Box {
     Vector3 min, max;
   };
-  static constexpr int32_t kContentLevels = 7;
+  static constexpr int32_t kContentLevels = 6;
   std::vector<Box> contents;
-  // The same boxes for the eight children of each position whose children
-  // are measured, a side at a time, so that the ray query tests all eight
+  // The box, within the node's own, of the triangles listed below each of
+  // the eight children of a position of the first kContentLevels - 1
+  // levels, a side at a time, so that the ray query tests all eight
   // together.
   struct ChildContents {
     float low[3][8];
@@ -144,7 +146,7 @@ class Octree {
     uint8_t high[3][kRefGroup];
   };
   uint32_t boxedRefsFrom = 0;
-  std::vector<RefGroup> refGroups;
+  std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> refGroups;
   // The box a node's reference boxes are measured in: the node's own, grown on
   // every side by a quarter of its size and a thousandth of the root's
   // largest side, so that a flat level's flat cells still have room.
