@@ -175,7 +175,11 @@ std::string NodeName(int32_t index) {
 }  // namespace
 
 bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount) {
-  if (!reader.Expect(1, kOctreeNodeRecordSize, "octree node record")) return false;
+  // Checked inline first: this runs for every node of the complete tree.
+  if (reader.Remaining() < kOctreeNodeRecordSize || reader.Failed()) {
+    reader.Expect(1, kOctreeNodeRecordSize, "octree node record");
+    return false;
+  }
   uint8_t record[kOctreeNodeRecordSize];
   reader.Bytes(record, sizeof record);
   OctreeNode& node = nodes[index];
@@ -199,6 +203,7 @@ bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount)
   node.firstRef = static_cast<uint32_t>(refs.size());
   node.bits = OctreeNode::kPresent | static_cast<uint32_t>(count) |
               (record[0] != 0 ? OctreeNode::kLeaf : 0u);
+  if (count == 0) return true;
   // The references come in blocks straight from the file, each checked and
   // packed into the node's run.
   size_t at = refs.size();
