@@ -837,8 +837,10 @@ inline void TestTriangle(const Ray* ray, uint32_t stamp, uint32_t ref, float max
 // far lies before a box's entry (with a margin for rounding), nothing in
 // that box can come nearer: a hit point lies inside some leaf's box, and
 // that leaf lists the triangle, as the level compiler writes every leaf.
-// The same holds for the box of what lies below a node (`contents`). The
-// answer is the same as testing every leaf the line passes. A ray that
+// The same holds for the box of what lies below a node (`childContents`)
+// and, within a leaf, for a triangle's box cut to the leaf's frame: a hit
+// beyond the frame lies inside another leaf. The answer is the same as
+// testing every triangle of every leaf the line passes. A ray that
 // runs parallel to some slab gets no such cut-off: the slab test rejects
 // boxes beside its origin on that axis that the segment may still graze, so
 // its hits may be found only through farther leaves.
