@@ -669,35 +669,27 @@ struct RaySlabs {
   }
 
   bool Hits(const Vector3& min, const Vector3& max, float* entry) const {
+    return anyParallel ? Slabs<true>(min, max, entry) : Slabs<false>(min, max, entry);
+  }
+
+  // Hits, for a ray that runs parallel to no slab.
+  bool Crosses(const Vector3& min, const Vector3& max, float* entry) const {
+    return Slabs<false>(min, max, entry);
+  }
+
+  // A slab with a NaN bound is passed over; a parallel one, when there may
+  // be one, passes only an origin within it.
+  template <bool kMayBeParallel>
+  bool Slabs(const Vector3& min, const Vector3& max, float* entry) const {
     const float low[3] = {min.x, min.y, min.z};
     const float high[3] = {max.x, max.y, max.z};
     float tNear = 0.0f;
     float tFar = kFarthest;
     for (int axis = 0; axis < 3; ++axis) {
-      if (parallel[axis]) {
+      if (kMayBeParallel && parallel[axis]) {
         if (origin[axis] < low[axis] || origin[axis] > high[axis]) return false;
         continue;
       }
-      float t1 = (low[axis] - origin[axis]) * inverse[axis];
-      float t2 = (high[axis] - origin[axis]) * inverse[axis];
-      if (t1 > t2) std::swap(t1, t2);
-      if (t1 > tNear) tNear = t1;
-      if (t2 < tFar) tFar = t2;
-    }
-    *entry = tNear;
-    // tNear only grows and tFar only shrinks, so one comparison at the end
-    // answers as one after every axis would.
-    return !(tNear > tFar);
-  }
-
-  // Hits, for a ray that runs parallel to no slab: the same arithmetic
-  // without a branch, and a slab with a NaN bound is passed over as there.
-  bool Crosses(const Vector3& min, const Vector3& max, float* entry) const {
-    const float low[3] = {min.x, min.y, min.z};
-    const float high[3] = {max.x, max.y, max.z};
-    float tNear = 0.0f;
-    float tFar = kFarthest;
-    for (int axis = 0; axis < 3; ++axis) {
       const float t1 = (low[axis] - origin[axis]) * inverse[axis];
       const float t2 = (high[axis] - origin[axis]) * inverse[axis];
       const float enter = t1 < t2 ? t1 : t2;
@@ -706,6 +698,8 @@ struct RaySlabs {
       tFar = leave < tFar ? leave : tFar;
     }
     *entry = tNear;
+    // tNear only grows and tFar only shrinks, so one comparison at the end
+    // answers as one after every axis would.
     return !(tNear > tFar);
   }
 
@@ -906,11 +900,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       for (int32_t k = 0; k < 8; ++k) {
         int32_t child = Child(next.index, k);
         float t = 0.0f;
-        if (!nodes[child].LeavesHoldTriangles() ||
-                   (cutOff ? !slabs.Crosses(nodes[child].boxMin, nodes[child].boxMax, &t)
-                           : !slabs.Hits(nodes[child], &t))) {
-          continue;
-        }
+        if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
         // Kept nearest first.
         int at = count++;
         for (; at > 0 && children[at - 1].entry > t; --at) children[at] = children[at - 1];
