@@ -951,7 +951,9 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
           const uint32_t ref = refs[groupFirst + lane];
           __builtin_prefetch(&gLevelTriangles[ref & (kMaxOctreeTriangles - 1)]);
           int at = count++;
-          for (; at > 0 && nearest[at - 1].entry > entries[lane]; --at) nearest[at] = nearest[at - 1];
+          for (; at > 0 && nearest[at - 1].entry > entries[lane]; --at) {
+            nearest[at] = nearest[at - 1];
+          }
           nearest[at] = Met{ref, entries[lane]};
         }
         for (int k = 0; k < count && !(nearest[k].entry > best * 1.0001f + margin); ++k) {

@@ -98,7 +98,8 @@ class Octree {
     return TriangleRef{static_cast<int32_t>(refs[r] >> 29),
                        static_cast<int32_t>(refs[r] & (kMaxOctreeTriangles - 1))};
   }
-  // Bytes held by the nodes, references, grids and content boxes.
+  // Bytes held by the nodes, references, grids and the boxes kept for the
+  // ray query.
   size_t MemoryBytes() const;
 
   // Works out `contents` and `refGroups` from the level's vertices and
@@ -147,17 +148,17 @@ class Octree {
   };
   uint32_t boxedRefsFrom = 0;
   std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> refGroups;
-  // The box a node's reference boxes are measured in: the node's own, grown on
-  // every side by a quarter of its size and a thousandth of the root's
-  // largest side, so that a flat level's flat cells still have room.
+  // The box a node's reference boxes are measured in: the node's own,
+  // grown on every side by a quarter of its size and a thousandth of the
+  // root's largest side, so that a flat level's flat cells still have room.
   Box RefFrame(const OctreeNode& node) const;
 
  private:
   bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
   bool ReadNodes(ByteReader& reader, uint32_t triangleCount);
   bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, const Vector3& inverse);
-  // Fills `refGroups`; with `growAncestors`, each leaf's
-  // boxes also grow its ancestor's in `contents`.
+  // Fills `refGroups`; with `growAncestors`, each leaf's boxes also grow
+  // its ancestor's in `contents`.
   void MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles,
                        bool growAncestors);
   // The position on the deepest level of `contents` above `index`.
