@@ -734,7 +734,7 @@ struct RaySlabs {
   bool anyParallel = false;
 };
 
-// The slab test of a node's RefBoxes: along each axis, the distance along
+// The slab test of a node's reference boxes: along each axis, the distance along
 // the ray of step k of the frame is base + k * per. Usable only where no
 // axis is parallel, and only while the origin lies within 2^20 steps of the
 // frame, so that rounding stays well under the step each box was grown by.
@@ -792,6 +792,15 @@ void FetchRun(const T* begin, const T* end) {
   const char* to = reinterpret_cast<const char*>(end);
   for (const char* p = from; p < to; p += 64) __builtin_prefetch(p);
   __builtin_prefetch(to - 1);
+}
+
+// Inserts `item` among the first `count` of `items`, which are kept nearest
+// first.
+template <class T>
+void InsertNearestFirst(T* items, int* count, const T& item) {
+  int at = (*count)++;
+  for (; at > 0 && items[at - 1].entry > item.entry; --at) items[at] = items[at - 1];
+  items[at] = item;
 }
 
 // Tests the triangle a leaf's reference names, once per query (its tag and
@@ -886,10 +895,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       int count = 0;
       for (int32_t k = 0; k < 8; ++k) {
         if ((crossed & (1u << k)) == 0) continue;
-        const float t = entries[k];
-        int at = count++;
-        for (; at > 0 && children[at - 1].entry > t; --at) children[at] = children[at - 1];
-        children[at] = Entry{Child(next.index, k), t};
+        InsertNearestFirst(children, &count, Entry{Child(next.index, k), entries[k]});
       }
       while (count > 0) stack[top++] = children[--count];
       continue;
@@ -901,10 +907,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         int32_t child = Child(next.index, k);
         float t = 0.0f;
         if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
-        // Kept nearest first.
-        int at = count++;
-        for (; at > 0 && children[at - 1].entry > t; --at) children[at] = children[at - 1];
-        children[at] = Entry{child, t};
+        InsertNearestFirst(children, &count, Entry{child, t});
         const OctreeNode& pushed = nodes[child];
         if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom) {
           __builtin_prefetch(&refGroups[(pushed.firstRef - boxedRefsFrom) / kRefGroup]);
@@ -925,8 +928,8 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       // triangles, nearest box first, until the rest lie beyond a hit.
       const uint32_t firstGroup = (node.firstRef - boxedRefsFrom) / kRefGroup;
       const uint32_t lastGroup = (end - 1 - boxedRefsFrom) / kRefGroup;
-      // The node's boxes and references lie in three runs: ask for all of
-      // them at once so that their cache misses overlap.
+      // The node's boxes and references lie in two runs: ask for both at
+      // once so that their cache misses overlap.
       FetchRun(&refGroups[firstGroup], &refGroups[lastGroup] + 1);
       FetchRun(&refs[node.firstRef], &refs[end - 1] + 1);
       for (uint32_t g = firstGroup; g <= lastGroup; ++g) {
@@ -950,11 +953,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
           const int lane = __builtin_ctz(met);
           const uint32_t ref = refs[groupFirst + lane];
           __builtin_prefetch(&gLevelTriangles[ref & (kMaxOctreeTriangles - 1)]);
-          int at = count++;
-          for (; at > 0 && nearest[at - 1].entry > entries[lane]; --at) {
-            nearest[at] = nearest[at - 1];
-          }
-          nearest[at] = Met{ref, entries[lane]};
+          InsertNearestFirst(nearest, &count, Met{ref, entries[lane]});
         }
         for (int k = 0; k < count && !(nearest[k].entry > best * 1.0001f + margin); ++k) {
           TestTriangle(ray, stamp, nearest[k].ref, maxDistance, slack, &best, &hit);
