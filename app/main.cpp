@@ -8,6 +8,7 @@
 #include "app/game.h"
 #include "app/options.h"
 #include "app/video.h"
+#include "platform/crash_report.h"
 #include "platform/leak_check.h"
 
 namespace {
@@ -21,6 +22,7 @@ int Fail(const std::string& error) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::ReportCrashes();
   ParsedOptions parsed = ParseOptions(argc, argv);
   if (parsed.outcome == ParsedOptions::kHelp) {
     PrintUsage(stdout);
