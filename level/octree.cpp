@@ -406,7 +406,8 @@ size_t Octree::MeasuredAncestor(size_t index) const {
   return index;
 }
 
-Octree::Box Octree::RefFrame(const OctreeNode& node) const {
+// Inline: the ray query works out a frame for every deepest leaf it enters.
+inline Octree::Box Octree::RefFrame(const OctreeNode& node) const {
   const Vector3 rootSize = root->boxMax - root->boxMin;
   const float largest = rootSize.x > rootSize.y ? rootSize.x : rootSize.y;
   const float room = 1e-3f * (largest > rootSize.z ? largest : rootSize.z);
@@ -664,11 +665,12 @@ struct RaySlabs {
     }
   }
 
-  bool Hits(const OctreeNode& node, float* entry) const {
+  __attribute__((always_inline)) bool Hits(const OctreeNode& node, float* entry) const {
     return Hits(node.boxMin, node.boxMax, entry);
   }
 
-  bool Hits(const Vector3& min, const Vector3& max, float* entry) const {
+  __attribute__((always_inline)) bool Hits(const Vector3& min, const Vector3& max,
+                                           float* entry) const {
     return anyParallel ? Slabs<true>(min, max, entry) : Slabs<false>(min, max, entry);
   }
 
@@ -797,7 +799,7 @@ void FetchRun(const T* begin, const T* end) {
 // Inserts `item` among the first `count` of `items`, which are kept nearest
 // first.
 template <class T>
-void InsertNearestFirst(T* items, int* count, const T& item) {
+__attribute__((always_inline)) inline void InsertNearestFirst(T* items, int* count, const T& item) {
   int at = (*count)++;
   for (; at > 0 && items[at - 1].entry > item.entry; --at) items[at] = items[at - 1];
   items[at] = item;

@@ -148,12 +148,12 @@ class Octree {
   };
   uint32_t boxedRefsFrom = 0;
   std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> refGroups;
+
+ private:
   // The box a node's reference boxes are measured in: the node's own,
   // grown on every side by a quarter of its size and a thousandth of the
   // root's largest side, so that a flat level's flat cells still have room.
   Box RefFrame(const OctreeNode& node) const;
-
- private:
   bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
   bool ReadNodes(ByteReader& reader, uint32_t triangleCount);
   bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, const Vector3& inverse);
