@@ -740,6 +740,23 @@ struct RaySlabs {
 // the ray of step k of the frame is base + k * per. Usable only where no
 // axis is parallel, and only while the origin lies within 2^20 steps of the
 // frame, so that rounding stays well under the step each box was grown by.
+// The eight steps of one side of a group's boxes, as two vectors of four.
+inline void StepsAsLanes(const uint8_t steps[8], Lanes* first, Lanes* second) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  __m128i bytes;
+  std::memcpy(&bytes, steps, 8);
+  const __m128i words = _mm_unpacklo_epi8(bytes, zero);
+  *first = reinterpret_cast<Lanes>(_mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero)));
+  *second = reinterpret_cast<Lanes>(_mm_cvtepi32_ps(_mm_unpackhi_epi16(words, zero)));
+#else
+  for (int lane = 0; lane < 4; ++lane) {
+    (*first)[lane] = static_cast<float>(steps[lane]);
+    (*second)[lane] = static_cast<float>(steps[lane + 4]);
+  }
+#endif
+}
+
 struct RefBoxSlabs {
   bool Set(const RaySlabs& slabs, const Octree::Box& frame) {
     const float low[3] = {frame.min.x, frame.min.y, frame.min.z};
@@ -750,6 +767,7 @@ struct RefBoxSlabs {
       if (!(step > 0.0f && step < kFarthest && std::fabs(from) < step * 1048576.0f)) return false;
       base[axis] = from * slabs.inverse[axis];
       per[axis] = step * slabs.inverse[axis];
+      lowIsNear[axis] = per[axis] > 0.0f;
     }
     return true;
   }
@@ -758,33 +776,37 @@ struct RefBoxSlabs {
   // and `reach`, and the distance along it where it enters each.
   unsigned Meets(const Octree::RefGroup& group, float reach, float entries[8]) const {
     static_assert(Octree::kRefGroup == 8, "two vectors a group");
-    unsigned met = 0;
-    for (int half = 0; half < 8; half += 4) {
-      Lanes tNear = {0.0f, 0.0f, 0.0f, 0.0f};
-      Lanes tFar = {reach, reach, reach, reach};
-      for (int axis = 0; axis < 3; ++axis) {
-        const uint8_t* low = &group.low[axis][half];
-        const uint8_t* high = &group.high[axis][half];
-        const Lanes lowSteps = {static_cast<float>(low[0]), static_cast<float>(low[1]),
-                                static_cast<float>(low[2]), static_cast<float>(low[3])};
-        const Lanes highSteps = {static_cast<float>(high[0]), static_cast<float>(high[1]),
-                                 static_cast<float>(high[2]), static_cast<float>(high[3])};
-        const Lanes t1 = base[axis] + lowSteps * per[axis];
-        const Lanes t2 = base[axis] + highSteps * per[axis];
-        const Lanes enter = t1 < t2 ? t1 : t2;
-        const Lanes leave = t1 < t2 ? t2 : t1;
-        tNear = enter > tNear ? enter : tNear;
-        tFar = leave < tFar ? leave : tFar;
-      }
-      std::memcpy(&entries[half], &tNear, sizeof tNear);
-      const LaneMask inside = tNear <= tFar;
-      met |= LaneBits(inside) << half;
+    Lanes nearFirst = {0.0f, 0.0f, 0.0f, 0.0f};
+    Lanes nearSecond = nearFirst;
+    Lanes farFirst = {reach, reach, reach, reach};
+    Lanes farSecond = farFirst;
+    for (int axis = 0; axis < 3; ++axis) {
+      // A box's low step never lies above its high one, so the side the
+      // line enters by follows from the direction's sign alone.
+      const uint8_t* enterSteps = lowIsNear[axis] ? group.low[axis] : group.high[axis];
+      const uint8_t* leaveSteps = lowIsNear[axis] ? group.high[axis] : group.low[axis];
+      Lanes enterFirst, enterSecond, leaveFirst, leaveSecond;
+      StepsAsLanes(enterSteps, &enterFirst, &enterSecond);
+      StepsAsLanes(leaveSteps, &leaveFirst, &leaveSecond);
+      enterFirst = base[axis] + enterFirst * per[axis];
+      enterSecond = base[axis] + enterSecond * per[axis];
+      leaveFirst = base[axis] + leaveFirst * per[axis];
+      leaveSecond = base[axis] + leaveSecond * per[axis];
+      nearFirst = enterFirst > nearFirst ? enterFirst : nearFirst;
+      nearSecond = enterSecond > nearSecond ? enterSecond : nearSecond;
+      farFirst = leaveFirst < farFirst ? leaveFirst : farFirst;
+      farSecond = leaveSecond < farSecond ? leaveSecond : farSecond;
     }
-    return met;
+    std::memcpy(&entries[0], &nearFirst, sizeof nearFirst);
+    std::memcpy(&entries[4], &nearSecond, sizeof nearSecond);
+    const LaneMask insideFirst = nearFirst <= farFirst;
+    const LaneMask insideSecond = nearSecond <= farSecond;
+    return LaneBits(insideFirst) | LaneBits(insideSecond) << 4;
   }
 
   float base[3];
   float per[3];
+  bool lowIsNear[3];
 };
 
 // Asks for the cache lines of [begin, end) ahead of their use.
