@@ -450,8 +450,9 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
     }
   }
   const size_t boxed = refs.size() - boxedRefsFrom;
-  // Every lane is written below, as every reference from boxedRefsFrom on
-  // belongs to a node of the deepest level.
+  // Every lane in use is written below, as every reference from
+  // boxedRefsFrom on belongs to a node of the deepest level; the last
+  // group's spare lanes stay zero.
   refGroups.resize((boxed + kRefGroup - 1) / kRefGroup);
   for (size_t i = deepestFirst; i < nodes.size(); ++i) {
     const OctreeNode& node = nodes[i];
@@ -463,13 +464,9 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
     const float step[3] = {size[0] * kPerRefBoxStep, size[1] * kPerRefBoxStep,
                            size[2] * kPerRefBoxStep};
     const float perStep[3] = {1.0f / step[0], 1.0f / step[1], 1.0f / step[2]};
-    // The steps the node's references in the current group span, and all
-    // of them.
-    struct Span {
-      uint8_t low[3], high[3];
-    };
-    Span steps{{255, 255, 255}, {0, 0, 0}};
-    Span allSteps = steps;
+    // The steps the node's references span.
+    uint8_t spanLow[3] = {255, 255, 255};
+    uint8_t spanHigh[3] = {0, 0, 0};
     constexpr uint32_t kAhead = 8;
     for (uint32_t r = node.firstRef; r < end; ++r) {
       if (r + kAhead < end) {
@@ -490,38 +487,15 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
         const uint8_t highStep = HighStep((high[axis] - from[axis]) * perStep[axis]);
         group.low[axis][lane] = lowStep;
         group.high[axis][lane] = highStep;
-        steps.low[axis] = lowStep < steps.low[axis] ? lowStep : steps.low[axis];
-        steps.high[axis] = highStep > steps.high[axis] ? highStep : steps.high[axis];
-        allSteps.low[axis] = lowStep < allSteps.low[axis] ? lowStep : allSteps.low[axis];
-        allSteps.high[axis] = highStep > allSteps.high[axis] ? highStep : allSteps.high[axis];
-      }
-      if (r + 1 == end || lane + 1 == kRefGroup) {
-        // The group's box holds this node's part of it as the query reads
-        // it, grown by a step and by the rounding of coordinates this large.
-        float lowAt[3], highAt[3];
-        for (int axis = 0; axis < 3; ++axis) {
-          const float lowest = from[axis] + static_cast<float>(steps.low[axis]) * step[axis];
-          const float highest = from[axis] + static_cast<float>(steps.high[axis]) * step[axis];
-          const float pad = step[axis] + 1e-5f * (std::fabs(lowest) + std::fabs(highest));
-          lowAt[axis] = lowest - pad;
-          highAt[axis] = highest + pad;
-        }
-        const Box piece{Vector3(lowAt[0], lowAt[1], lowAt[2]),
-                        Vector3(highAt[0], highAt[1], highAt[2])};
-        // The group's first piece, from lane 0, is measured before the rest.
-        if (r - lane >= node.firstRef) {
-          group.box = piece;
-        } else {
-          Grow(group.box, piece.min, piece.max);
-        }
-        steps = Span{{255, 255, 255}, {0, 0, 0}};
+        spanLow[axis] = lowStep < spanLow[axis] ? lowStep : spanLow[axis];
+        spanHigh[axis] = highStep > spanHigh[axis] ? highStep : spanHigh[axis];
       }
     }
     if (growAncestors) {
       float lowAt[3], highAt[3];
       for (int axis = 0; axis < 3; ++axis) {
-        lowAt[axis] = from[axis] + static_cast<float>(allSteps.low[axis]) * step[axis];
-        highAt[axis] = from[axis] + static_cast<float>(allSteps.high[axis]) * step[axis];
+        lowAt[axis] = from[axis] + static_cast<float>(spanLow[axis]) * step[axis];
+        highAt[axis] = from[axis] + static_cast<float>(spanHigh[axis]) * step[axis];
       }
       Grow(contents[MeasuredAncestor(i)], Vector3(lowAt[0], lowAt[1], lowAt[2]),
            Vector3(highAt[0], highAt[1], highAt[2]));
@@ -674,11 +648,6 @@ struct RaySlabs {
     return anyParallel ? Slabs<true>(min, max, entry) : Slabs<false>(min, max, entry);
   }
 
-  // Hits, for a ray that runs parallel to no slab.
-  bool Crosses(const Vector3& min, const Vector3& max, float* entry) const {
-    return Slabs<false>(min, max, entry);
-  }
-
   // A slab with a NaN bound is passed over; a parallel one, when there may
   // be one, passes only an origin within it.
   template <bool kMayBeParallel>
@@ -705,8 +674,9 @@ struct RaySlabs {
     return !(tNear > tFar);
   }
 
-  // Crosses for eight boxes at once, four to a vector: a bit for each box
-  // the line crosses, and where it enters each.
+  // Hits for eight boxes at once, four to a vector, for a ray that runs
+  // parallel to no slab: a bit for each box the line crosses, and where it
+  // enters each.
   unsigned CrossesEight(const Octree::ChildContents& boxes, float entries[8]) const {
     unsigned crossed = 0;
     for (int half = 0; half < 8; half += 4) {
@@ -958,9 +928,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       FetchRun(&refs[node.firstRef], &refs[end - 1] + 1);
       for (uint32_t g = firstGroup; g <= lastGroup; ++g) {
         const RefGroup& group = refGroups[g];
-        float reach = best * 1.0001f + margin;
-        float t = 0.0f;
-        if (!slabs.Crosses(group.box.min, group.box.max, &t) || t > reach) continue;
+        const float reach = best * 1.0001f + margin;
         // The lanes of this node's references.
         const uint32_t groupFirst = boxedRefsFrom + g * kRefGroup;
         const uint32_t from = groupFirst > node.firstRef ? groupFirst : node.firstRef;

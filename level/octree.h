@@ -138,11 +138,10 @@ class Octree {
   // names, in 255 steps a side across the node's RefFrame, grown by a step
   // and cut to the frame. Nodes are stored breadth first, so those
   // references are the last run of `refs`, from `boxedRefsFrom` on; they
-  // are kept in groups of kRefGroup, a side at a time, each with a box
-  // holding its references' (which may belong to two nodes).
+  // are kept in groups of kRefGroup, a side at a time, so that the query
+  // tests a group's boxes together. A group may hold two nodes' references.
   static constexpr uint32_t kRefGroup = 8;
   struct RefGroup {
-    Box box;
     uint8_t low[3][kRefGroup];
     uint8_t high[3][kRefGroup];
   };
