@@ -706,10 +706,6 @@ struct RaySlabs {
   bool anyParallel = false;
 };
 
-// The slab test of a node's reference boxes: along each axis, the distance along
-// the ray of step k of the frame is base + k * per. Usable only where no
-// axis is parallel, and only while the origin lies within 2^20 steps of the
-// frame, so that rounding stays well under the step each box was grown by.
 // The eight steps of one side of a group's boxes, as two vectors of four.
 inline void StepsAsLanes(const uint8_t steps[8], Lanes* first, Lanes* second) {
 #if defined(__SSE2__)
@@ -727,6 +723,10 @@ inline void StepsAsLanes(const uint8_t steps[8], Lanes* first, Lanes* second) {
 #endif
 }
 
+// The slab test of a node's reference boxes: along each axis, the distance
+// along the ray of step k of the frame is base + k * per. Usable only where no
+// axis is parallel, and only while the origin lies within 2^20 steps of the
+// frame, so that rounding stays well under the step each box was grown by.
 struct RefBoxSlabs {
   bool Set(const RaySlabs& slabs, const Octree::Box& frame) {
     const float low[3] = {frame.min.x, frame.min.y, frame.min.z};
