@@ -24,6 +24,20 @@ class ByteReader {
   int32_t I32();
   uint32_t U32();
   float F32();
+  // The next `count` bytes where they lie, valid until the next read, so a
+  // record is parsed in place rather than copied out first; null, with the
+  // reader failed, if fewer remain. For records, not whole arrays: a file's
+  // window grows to hold them.
+  const uint8_t* Next(size_t count) {
+    const size_t inWindow = position_ - windowStart_;
+    if (!failed_ && position_ >= windowStart_ && inWindow <= windowLength_ &&
+        count <= windowLength_ - inWindow) {
+      position_ += count;
+      return data_ + inWindow;
+    }
+    const uint8_t* p;
+    return Take(count, &p) ? p : nullptr;
+  }
   // Copies `count` bytes, or zero-fills `out` and fails if fewer remain.
   void Bytes(void* out, size_t count);
   void Skip(size_t count);

@@ -86,7 +86,9 @@ bool ReadTriangles(ByteReader& reader, LevelData& out) {
   if (!reader.Expect(1, 4, "triangle count")) return false;
   out.triangleCount = reader.U32();
   if (!reader.Expect(out.triangleCount, 12, "triangles")) return false;
-  platform::ResizeLarge(out.triangles, out.triangleCount);
+  // Reserved, then appended whole, so that each triangle is written once.
+  out.triangles.clear();
+  platform::ReserveLarge(out.triangles, out.triangleCount);
   // Read a block of vertex triples at a time, then spread them out.
   constexpr uint32_t kBlock = 1024;
   int32_t block[3 * kBlock];
@@ -94,8 +96,8 @@ bool ReadTriangles(ByteReader& reader, LevelData& out) {
     uint32_t n = out.triangleCount - first < kBlock ? out.triangleCount - first : kBlock;
     ReadWords(reader, block, 3 * static_cast<size_t>(n));
     for (uint32_t k = 0; k < n; ++k) {
-      uint32_t i = first + k;
-      LevelTriangle& triangle = out.triangles[i];
+      const uint32_t i = first + k;
+      LevelTriangle triangle;
       for (int c = 0; c < 3; ++c) {
         int32_t v = block[3 * k + c];
         if (static_cast<uint32_t>(v) >= out.vertexCount &&
@@ -107,6 +109,7 @@ bool ReadTriangles(ByteReader& reader, LevelData& out) {
       triangle.plane =
           Plane::FromPoints(out.positions[triangle.vertex[0]], out.positions[triangle.vertex[1]],
                             out.positions[triangle.vertex[2]]);
+      out.triangles.push_back(triangle);
     }
   }
   return !reader.Failed();

@@ -40,6 +40,35 @@ int32_t CellCoordinate(float centre, float cellWidth, float inverseWidth, int32_
   return static_cast<int32_t>(f);
 }
 
+// CellCoordinate on the three axes of `centre`. Every node a level file
+// holds is filed by this, so the common case, no axis near a cell's edge,
+// is taken on all three at once.
+inline void CellCoordinates(const Vector3& centre, const Vector3& cellWidth,
+                            const Vector3& inverseWidth, int32_t n, int32_t cell[3]) {
+#if defined(__SSE2__)
+  // The fourth lane, half a cell in, always passes.
+  const __m128 g = _mm_mul_ps(_mm_setr_ps(centre.x, centre.y, centre.z, 0.5f),
+                              _mm_setr_ps(inverseWidth.x, inverseWidth.y, inverseWidth.z, 1.0f));
+  const __m128i whole = _mm_cvttps_epi32(g);
+  const __m128 within = _mm_sub_ps(g, _mm_cvtepi32_ps(whole));
+  const __m128 inGrid = _mm_and_ps(_mm_cmpgt_ps(g, _mm_set1_ps(0.001f)),
+                                   _mm_cmplt_ps(g, _mm_set1_ps(static_cast<float>(n) - 0.001f)));
+  const __m128 offEdge = _mm_and_ps(_mm_cmpgt_ps(within, _mm_set1_ps(0.001f)),
+                                    _mm_cmplt_ps(within, _mm_set1_ps(0.999f)));
+  if (_mm_movemask_ps(_mm_and_ps(inGrid, offEdge)) == 0xF) {
+    alignas(16) int32_t lanes[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), whole);
+    cell[0] = lanes[0];
+    cell[1] = lanes[1];
+    cell[2] = lanes[2];
+    return;
+  }
+#endif
+  cell[0] = CellCoordinate(centre.x, cellWidth.x, inverseWidth.x, n);
+  cell[1] = CellCoordinate(centre.y, cellWidth.y, inverseWidth.y, n);
+  cell[2] = CellCoordinate(centre.z, cellWidth.z, inverseWidth.z, n);
+}
+
 }  // namespace
 
 static_assert(std::is_trivial<OctreeNode>::value && sizeof(OctreeNode) == 32,
@@ -107,7 +136,7 @@ Octree& Octree::operator=(Octree&& other) noexcept {
 
 void Octree::Clear() {
   decltype(nodes)().swap(nodes);
-  std::vector<uint32_t>().swap(refs);
+  decltype(refs)().swap(refs);
   std::vector<Box>().swap(contents);
   std::vector<ChildContents>().swap(childContents);
   decltype(refGroups)().swap(refGroups);
@@ -172,6 +201,27 @@ std::string NodeName(int32_t index) {
          std::to_string(Octree::Depth(index)) + ")";
 }
 
+// Fails `reader` with the first bad reference of a block of `n`.
+bool FailOnReference(ByteReader& reader, int32_t index, const uint8_t* block, int32_t n,
+                     uint32_t triangleCount) {
+  for (int32_t k = 0; k < n; ++k) {
+    const int32_t material = static_cast<int32_t>(LoadU32(block + 8 * k));
+    const int32_t triangle = static_cast<int32_t>(LoadU32(block + 8 * k + 4));
+    if (material < 0 || material >= kMaxLevelMaterials) {
+      reader.Fail(NodeName(index) + ": material index " + std::to_string(material) +
+                  " is outside 0.." + std::to_string(kMaxLevelMaterials - 1));
+      return false;
+    }
+    if (triangle < 0 || static_cast<uint32_t>(triangle) >= triangleCount) {
+      reader.Fail(NodeName(index) + ": triangle index " + std::to_string(triangle) +
+                  " is outside the level's " + std::to_string(triangleCount) + " triangles");
+      return false;
+    }
+  }
+  reader.Fail(NodeName(index) + ": a triangle reference is out of range");
+  return false;
+}
+
 }  // namespace
 
 bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount) {
@@ -180,8 +230,8 @@ bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount)
     reader.Expect(1, kOctreeNodeRecordSize, "octree node record");
     return false;
   }
-  uint8_t record[kOctreeNodeRecordSize];
-  reader.Bytes(record, sizeof record);
+  const uint8_t* record = reader.Next(kOctreeNodeRecordSize);
+  if (record == nullptr) return false;
   OctreeNode& node = nodes[index];
   node.boxMin = LoadVector3(record + 1);
   node.boxMax = LoadVector3(record + 13);
@@ -204,29 +254,26 @@ bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount)
   node.bits = OctreeNode::kPresent | static_cast<uint32_t>(count) |
               (record[0] != 0 ? OctreeNode::kLeaf : 0u);
   if (count == 0) return true;
-  // The references come in blocks straight from the file, each checked and
-  // packed into the node's run.
+  // The references are packed into the node's run a block at a time, every
+  // one checked; the checks of a block are gathered into one flag, so that
+  // the loop has no branch, and only a bad block is searched for the culprit.
   size_t at = refs.size();
   refs.resize(at + static_cast<size_t>(count));
-  uint8_t block[8 * 512];
+  constexpr int32_t kBlock = 512;
   for (int32_t done = 0; done < count;) {
-    int32_t n = count - done < 512 ? count - done : 512;
-    reader.Bytes(block, 8 * static_cast<size_t>(n));
+    const int32_t n = count - done < kBlock ? count - done : kBlock;
+    const uint8_t* block = reader.Next(8 * static_cast<size_t>(n));
+    if (block == nullptr) return false;
+    uint32_t* packed = &refs[at];
+    bool bad = false;
     for (int32_t k = 0; k < n; ++k) {
-      int32_t material = static_cast<int32_t>(LoadU32(block + 8 * k));
-      int32_t triangle = static_cast<int32_t>(LoadU32(block + 8 * k + 4));
-      if (material < 0 || material >= kMaxLevelMaterials) {
-        reader.Fail(NodeName(index) + ": material index " + std::to_string(material) +
-                    " is outside 0.." + std::to_string(kMaxLevelMaterials - 1));
-        return false;
-      }
-      if (triangle < 0 || static_cast<uint32_t>(triangle) >= triangleCount) {
-        reader.Fail(NodeName(index) + ": triangle index " + std::to_string(triangle) +
-                    " is outside the level's " + std::to_string(triangleCount) + " triangles");
-        return false;
-      }
-      refs[at++] = static_cast<uint32_t>(triangle) | static_cast<uint32_t>(material) << 29;
+      const uint32_t material = LoadU32(block + 8 * k);
+      const uint32_t triangle = LoadU32(block + 8 * k + 4);
+      bad |= (material >= static_cast<uint32_t>(kMaxLevelMaterials)) | (triangle >= triangleCount);
+      packed[k] = triangle | material << 29;
     }
+    if (bad) return FailOnReference(reader, index, block, n, triangleCount);
+    at += static_cast<size_t>(n);
     done += n;
   }
   return !reader.Failed();
@@ -556,14 +603,13 @@ bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, const Vect
   int32_t n = 1 << l;
   const Vector3& s = cellSize[l];
   Vector3 c = (node.boxMin + node.boxMax) * 0.5f + offset;
-  int32_t ix = CellCoordinate(c.x, s.x, inverse.x, n);
-  int32_t iy = CellCoordinate(c.y, s.y, inverse.y, n);
-  int32_t iz = CellCoordinate(c.z, s.z, inverse.z, n);
-  if (ix < 0 || iy < 0 || iz < 0) {
+  int32_t at[3];
+  CellCoordinates(c, s, inverse, n, at);
+  if (at[0] < 0 || at[1] < 0 || at[2] < 0) {
     reader.Fail(NodeName(index) + ": its box centre lies outside the root box's grid");
     return false;
   }
-  int32_t& cell = grid[l][(static_cast<size_t>(ix) * n + iy) * n + iz];
+  int32_t& cell = grid[l][(static_cast<size_t>(at[0]) * n + at[1]) * n + at[2]];
   if (cell >= 0) {
     reader.Fail(NodeName(index) + ": its box centre falls in the grid cell of node " +
                 std::to_string(cell));
@@ -889,7 +935,15 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       int count = 0;
       for (int32_t k = 0; k < 8; ++k) {
         if ((crossed & (1u << k)) == 0) continue;
-        InsertNearestFirst(children, &count, Entry{Child(next.index, k), entries[k]});
+        // Its record is read when it is taken off the stack, and below the
+        // content boxes so are its children's, to find which to enter.
+        const int32_t child = Child(next.index, k);
+        __builtin_prefetch(&nodes[child]);
+        if (static_cast<size_t>(child) >= childContents.size() &&
+            static_cast<size_t>(Child(child, 7)) < nodes.size()) {
+          FetchRun(&nodes[Child(child, 0)], &nodes[Child(child, 7)] + 1);
+        }
+        InsertNearestFirst(children, &count, Entry{child, entries[k]});
       }
       while (count > 0) stack[top++] = children[--count];
       continue;
@@ -905,6 +959,7 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         const OctreeNode& pushed = nodes[child];
         if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom) {
           __builtin_prefetch(&refGroups[(pushed.firstRef - boxedRefsFrom) / kRefGroup]);
+          __builtin_prefetch(&refs[pushed.firstRef]);
         }
       }
       while (count > 0) stack[top++] = children[--count];
@@ -926,9 +981,31 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       // once so that their cache misses overlap.
       FetchRun(&refGroups[firstGroup], &refGroups[lastGroup] + 1);
       FetchRun(&refs[node.firstRef], &refs[end - 1] + 1);
+      // The met triangles of the whole leaf are tested nearest first, so
+      // that those beyond the first hit are never fetched. A leaf that meets
+      // more than the list holds has it tested and emptied on the way.
+      const float reach = best * 1.0001f + margin;
+      constexpr int kMostMet = 32;
+      // Each met box's reference is only looked up once the boxes are all
+      // tested, by when the fetch of the references has had time to land.
+      struct Met {
+        uint32_t at;
+        float entry;
+      } nearest[kMostMet];
+      int count = 0;
+      auto testNearest = [&]() {
+        uint32_t met[kMostMet];
+        for (int k = 0; k < count; ++k) {
+          met[k] = refs[nearest[k].at];
+          __builtin_prefetch(&gLevelTriangles[met[k] & (kMaxOctreeTriangles - 1)]);
+        }
+        for (int k = 0; k < count && !(nearest[k].entry > best * 1.0001f + margin); ++k) {
+          TestTriangle(ray, stamp, met[k], maxDistance, slack, &best, &hit);
+        }
+        count = 0;
+      };
       for (uint32_t g = firstGroup; g <= lastGroup; ++g) {
         const RefGroup& group = refGroups[g];
-        const float reach = best * 1.0001f + margin;
         // The lanes of this node's references.
         const uint32_t groupFirst = boxedRefsFrom + g * kRefGroup;
         const uint32_t from = groupFirst > node.firstRef ? groupFirst : node.firstRef;
@@ -936,21 +1013,13 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         const unsigned lanes = ((1u << (to - groupFirst)) - 1) & ~((1u << (from - groupFirst)) - 1);
         float entries[kRefGroup];
         unsigned met = boxes.Meets(group, reach, entries) & lanes;
-        struct Met {
-          uint32_t ref;
-          float entry;
-        } nearest[kRefGroup];
-        int count = 0;
+        if (count + __builtin_popcount(met) > kMostMet) testNearest();
         for (; met != 0; met &= met - 1) {
           const int lane = __builtin_ctz(met);
-          const uint32_t ref = refs[groupFirst + lane];
-          __builtin_prefetch(&gLevelTriangles[ref & (kMaxOctreeTriangles - 1)]);
-          InsertNearestFirst(nearest, &count, Met{ref, entries[lane]});
-        }
-        for (int k = 0; k < count && !(nearest[k].entry > best * 1.0001f + margin); ++k) {
-          TestTriangle(ray, stamp, nearest[k].ref, maxDistance, slack, &best, &hit);
+          InsertNearestFirst(nearest, &count, Met{groupFirst + lane, entries[lane]});
         }
       }
+      testNearest();
       continue;
     }
     // The triangles a leaf lists lie scattered over the level's arrays:

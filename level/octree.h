@@ -112,7 +112,10 @@ class Octree {
   int32_t levelCount = 0;
   // Positions under a leaf stay all zero, as calloc gives them.
   std::vector<OctreeNode, platform::ZeroedAllocator<OctreeNode>> nodes;
-  std::vector<uint32_t> refs;  // every node's run, packed as Ref unpacks them
+  // Every node's run, packed as Ref unpacks them. Reserved for the most the
+  // file could hold and zero from the start, so a run is appended without
+  // clearing it first.
+  std::vector<uint32_t, platform::ZeroedAllocator<uint32_t>> refs;
   std::vector<int32_t> cellsPerAxis;
   std::vector<Vector3> cellSize;
   std::vector<std::vector<int32_t>> grid;  // node positions; -1 for none
@@ -123,7 +126,7 @@ class Octree {
   struct Box {
     Vector3 min, max;
   };
-  static constexpr int32_t kContentLevels = 6;
+  static constexpr int32_t kContentLevels = 7;
   std::vector<Box> contents;
   // The box, within the node's own, of the triangles listed below each of
   // the eight children of a position of the first kContentLevels - 1

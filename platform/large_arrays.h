@@ -13,24 +13,27 @@ namespace platform {
 // which is most of a big level's load time. Small ranges are left alone.
 void AdviseLargePages(void* data, size_t bytes);
 
-// Resizes `v` to `count` elements, advising large pages before the new
-// elements are first written.
+// Makes room in `v` for `count` elements, advising large pages for them.
 template <class T>
-void ResizeLarge(std::vector<T>& v, size_t count) {
+void ReserveLarge(std::vector<T>& v, size_t count) {
   if (count > v.capacity()) {
     v.reserve(count);
     AdviseLargePages(v.data(), v.capacity() * sizeof(T));
   }
+}
+
+// Resizes `v` to `count` elements, advising large pages before the new
+// elements are first written.
+template <class T>
+void ResizeLarge(std::vector<T>& v, size_t count) {
+  ReserveLarge(v, count);
   v.resize(count);
 }
 
 template <class T>
 void AssignLarge(std::vector<T>& v, size_t count, const T& value) {
   v.clear();
-  if (count > v.capacity()) {
-    v.reserve(count);
-    AdviseLargePages(v.data(), v.capacity() * sizeof(T));
-  }
+  ReserveLarge(v, count);
   v.assign(count, value);
 }
 
