@@ -957,8 +957,10 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
         InsertNearestFirst(children, &count, Entry{child, t});
         const OctreeNode& pushed = nodes[child];
-        if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom) {
-          __builtin_prefetch(&refGroups[(pushed.firstRef - boxedRefsFrom) / kRefGroup]);
+        if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom && pushed.RefCount() > 0) {
+          const uint32_t last = pushed.firstRef + pushed.RefCount() - 1;
+          FetchRun(&refGroups[(pushed.firstRef - boxedRefsFrom) / kRefGroup],
+                   &refGroups[(last - boxedRefsFrom) / kRefGroup] + 1);
           __builtin_prefetch(&refs[pushed.firstRef]);
         }
       }
