@@ -53,4 +53,22 @@ TEST_F(RayCast, HitsOnlyTheFrontWithinTheSegmentEndExcluded) {
   }
 }
 
+// Forty floors stacked in one leaf, the highest listed first: a ray down
+// through them all meets more boxes than the query sorts at once, and must
+// still find the highest.
+TEST(RayCastThroughAStack, FindsTheNearestOfMoreBoxesThanItSortsAtOnce) {
+  std::vector<Corners> floors;
+  for (int k = 0; k < 40; ++k) {
+    const float y = 20.0f - 0.5f * static_cast<float>(k);
+    floors.push_back({Vector3(-50, y, -50), Vector3(-50, y, 50), Vector3(50, y, -50)});
+  }
+  FakeClock clock{FreshTicks()};
+  LoadedLevel level(SoupLevel(floors, 1, Vector3(-64, -64, -64), Vector3(64, 64, 64)));
+  ASSERT_TRUE(level.ok) << level.error;
+  const Ray ray{Vector3(-10, 30, -10), Vector3(0.01f, -1.0f, 0.013f)};
+  float hit = -1.0f;
+  ASSERT_TRUE(level.data.octree.RayCast(&ray, 100.0f, &hit));
+  EXPECT_NEAR(hit, 10.0f, 1e-3f);
+}
+
 }  // namespace
