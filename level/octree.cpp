@@ -986,23 +986,16 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
       // The met triangles of the whole leaf are tested nearest first, so
       // that those beyond the first hit are never fetched. A leaf that meets
       // more than the list holds has it tested and emptied on the way.
-      const float reach = best * 1.0001f + margin;
+      float reach = best * 1.0001f + margin;
       constexpr int kMostMet = 32;
-      // Each met box's reference is only looked up once the boxes are all
-      // tested, by when the fetch of the references has had time to land.
       struct Met {
-        uint32_t at;
+        uint32_t ref;
         float entry;
       } nearest[kMostMet];
       int count = 0;
       auto testNearest = [&]() {
-        uint32_t met[kMostMet];
-        for (int k = 0; k < count; ++k) {
-          met[k] = refs[nearest[k].at];
-          __builtin_prefetch(&gLevelTriangles[met[k] & (kMaxOctreeTriangles - 1)]);
-        }
         for (int k = 0; k < count && !(nearest[k].entry > best * 1.0001f + margin); ++k) {
-          TestTriangle(ray, stamp, met[k], maxDistance, slack, &best, &hit);
+          TestTriangle(ray, stamp, nearest[k].ref, maxDistance, slack, &best, &hit);
         }
         count = 0;
       };
@@ -1015,10 +1008,16 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         const unsigned lanes = ((1u << (to - groupFirst)) - 1) & ~((1u << (from - groupFirst)) - 1);
         float entries[kRefGroup];
         unsigned met = boxes.Meets(group, reach, entries) & lanes;
-        if (count + __builtin_popcount(met) > kMostMet) testNearest();
+        if (count + __builtin_popcount(met) > kMostMet) {
+          testNearest();
+          reach = best * 1.0001f + margin;
+        }
         for (; met != 0; met &= met - 1) {
           const int lane = __builtin_ctz(met);
-          InsertNearestFirst(nearest, &count, Met{groupFirst + lane, entries[lane]});
+          // Fetched now, so that the misses of all met triangles overlap.
+          const uint32_t ref = refs[groupFirst + lane];
+          __builtin_prefetch(&gLevelTriangles[ref & (kMaxOctreeTriangles - 1)]);
+          InsertNearestFirst(nearest, &count, Met{ref, entries[lane]});
         }
       }
       testNearest();
