@@ -313,8 +313,7 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   nodes.resize(complete);
   // Room for as many references as the rest of the file could hold, so they
   // are never copied: pages never written cost no memory.
-  refs.reserve(reader.Remaining() / 8);
-  platform::AdviseLargePages(refs.data(), refs.capacity() * sizeof(uint32_t));
+  platform::ReserveLarge(refs, reader.Remaining() / 8);
   cellsPerAxis.resize(levels);
   cellSize.resize(levels);
   grid.resize(levels);
@@ -427,8 +426,7 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
                       Least(box.max.z, node.boxMax.z) + widen(box.max.z));
   }
   childContents.clear();
-  childContents.reserve(deepestFirst);
-  platform::AdviseLargePages(childContents.data(), deepestFirst * sizeof(ChildContents));
+  platform::ReserveLarge(childContents, deepestFirst);
   for (size_t i = 0; i < deepestFirst; ++i) {
     ChildContents block;
     for (int32_t k = 0; k < 8; ++k) {

@@ -14,8 +14,8 @@ namespace platform {
 void AdviseLargePages(void* data, size_t bytes);
 
 // Makes room in `v` for `count` elements, advising large pages for them.
-template <class T>
-void ReserveLarge(std::vector<T>& v, size_t count) {
+template <class T, class Allocator>
+void ReserveLarge(std::vector<T, Allocator>& v, size_t count) {
   if (count > v.capacity()) {
     v.reserve(count);
     AdviseLargePages(v.data(), v.capacity() * sizeof(T));
