@@ -108,7 +108,7 @@ void Octree::CollideSphere(Entity* entity) const {
   }
   if (ix0 > ix1) return;
 
-  const std::vector<int32_t>& cells = grid[depth];
+  const auto& cells = grid[depth];
   for (int32_t x = ix0; x <= ix1; ++x) {
     for (int32_t y = iy0; y <= iy1; ++y) {
       for (int32_t z = iz0; z <= iz1; ++z) {

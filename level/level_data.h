@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "level/octree.h"
+#include "platform/large_arrays.h"
 #include "world/vector3.h"
 
 // Which side of a plane a sphere lies on (there is no 2).
@@ -39,7 +40,7 @@ struct MaterialGroup {
   int32_t material = 0;
   int32_t capacity = 0;
   int32_t count = 0;
-  std::vector<uint32_t> indices;
+  platform::LargeArray<uint32_t> indices;
 };
 
 struct PathNode {
@@ -79,13 +80,13 @@ struct LevelData {
   int32_t materialCount = 0;
   std::vector<std::string> materialNames;
   uint32_t vertexCount = 0;
-  std::vector<Vector3> positions;
-  std::vector<Vector3> normals;
-  std::vector<TexCoord> texCoords;
-  std::vector<Colour> colours;
+  platform::LargeArray<Vector3> positions;
+  platform::LargeArray<Vector3> normals;
+  platform::LargeArray<TexCoord> texCoords;
+  platform::LargeArray<Colour> colours;
   std::vector<MaterialGroup> groups;
   uint32_t triangleCount = 0;
-  std::vector<LevelTriangle> triangles;
+  platform::LargeArray<LevelTriangle> triangles;
   Octree octree;
   uint32_t pathNodeCount = 0;
   std::vector<PathNode> pathNodes;

@@ -55,10 +55,10 @@ bool ReadVertices(ByteReader& reader, LevelData& out) {
   // Positions, normals and texture coordinates: 12 + 12 + 8 bytes a vertex.
   if (!reader.Expect(out.vertexCount, 32, "vertices")) return false;
   size_t count = out.vertexCount;
-  platform::ResizeLarge(out.positions, count);
-  platform::ResizeLarge(out.normals, count);
-  platform::ResizeLarge(out.texCoords, count);
-  platform::AssignLarge(out.colours, count, Colour{1.0f, 1.0f, 1.0f, 1.0f});
+  out.positions.resize(count);
+  out.normals.resize(count);
+  out.texCoords.resize(count);
+  out.colours.assign(count, Colour{1.0f, 1.0f, 1.0f, 1.0f});
   ReadWords(reader, out.positions.data(), 3 * count);
   ReadWords(reader, out.normals.data(), 3 * count);
   ReadWords(reader, out.texCoords.data(), 2 * count);
@@ -88,7 +88,7 @@ bool ReadTriangles(ByteReader& reader, LevelData& out) {
   if (!reader.Expect(out.triangleCount, 12, "triangles")) return false;
   // Reserved, then appended whole, so that each triangle is written once.
   out.triangles.clear();
-  platform::ReserveLarge(out.triangles, out.triangleCount);
+  out.triangles.reserve(out.triangleCount);
   // Read a block of vertex triples at a time, then spread them out.
   constexpr uint32_t kBlock = 1024;
   int32_t block[3 * kBlock];
@@ -135,7 +135,7 @@ bool ReadGroups(ByteReader& reader, LevelData& out) {
     uint64_t indexCount = 3 * static_cast<uint64_t>(triangles);
     if (!reader.Expect(indexCount, 4, what.c_str())) return false;
     group.capacity = static_cast<int32_t>(indexCount + 1);
-    platform::ResizeLarge(group.indices, indexCount);
+    group.indices.resize(indexCount);
     ReadWords(reader, group.indices.data(), group.indices.size());
     for (uint32_t index : group.indices) {
       if (index >= out.vertexCount &&

@@ -137,13 +137,13 @@ Octree& Octree::operator=(Octree&& other) noexcept {
 void Octree::Clear() {
   decltype(nodes)().swap(nodes);
   decltype(refs)().swap(refs);
-  std::vector<Box>().swap(contents);
-  std::vector<ChildContents>().swap(childContents);
+  decltype(contents)().swap(contents);
+  decltype(childContents)().swap(childContents);
   decltype(refGroups)().swap(refGroups);
   boxedRefsFrom = 0;
   std::vector<int32_t>().swap(cellsPerAxis);
   std::vector<Vector3>().swap(cellSize);
-  std::vector<std::vector<int32_t>>().swap(grid);
+  decltype(grid)().swap(grid);
   root = nullptr;
   levelCount = 0;
 }
@@ -161,7 +161,7 @@ size_t Octree::MemoryBytes() const {
                  grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box) +
                  childContents.capacity() * sizeof(ChildContents) +
                  refGroups.capacity() * sizeof(RefGroup);
-  for (const std::vector<int32_t>& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
+  for (const auto& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
   return bytes;
 }
 
@@ -313,13 +313,13 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   nodes.resize(complete);
   // Room for as many references as the rest of the file could hold, so they
   // are never copied: pages never written cost no memory.
-  platform::ReserveLarge(refs, reader.Remaining() / 8);
+  refs.reserve(reader.Remaining() / 8);
   cellsPerAxis.resize(levels);
   cellSize.resize(levels);
   grid.resize(levels);
   for (int32_t l = 0; l < levels; ++l) {
     cellsPerAxis[l] = 1 << l;
-    platform::AssignLarge(grid[l], static_cast<size_t>(1) << (3 * l), -1);
+    grid[l].assign(static_cast<size_t>(1) << (3 * l), -1);
   }
 
   root = &nodes[0];
@@ -388,7 +388,7 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
   const size_t measured = CompleteOctreeNodeCount(deepest + 1);
   const size_t deepestFirst = CompleteOctreeNodeCount(deepest);
   const float far = std::numeric_limits<float>::infinity();
-  platform::AssignLarge(contents, measured, Box{Vector3(far, far, far), Vector3(-far, -far, -far)});
+  contents.assign(measured, Box{Vector3(far, far, far), Vector3(-far, -far, -far)});
   // What the leaves below the measured levels hold grows the box of their
   // ancestor on the deepest measured level.
   MeasureRefBoxes(positions, triangles, deepest < levelCount - 1);
@@ -426,7 +426,7 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
                       Least(box.max.z, node.boxMax.z) + widen(box.max.z));
   }
   childContents.clear();
-  platform::ReserveLarge(childContents, deepestFirst);
+  childContents.reserve(deepestFirst);
   for (size_t i = 0; i < deepestFirst; ++i) {
     ChildContents block;
     for (int32_t k = 0; k < 8; ++k) {

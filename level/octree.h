@@ -118,7 +118,7 @@ class Octree {
   std::vector<uint32_t, platform::ZeroedAllocator<uint32_t>> refs;
   std::vector<int32_t> cellsPerAxis;
   std::vector<Vector3> cellSize;
-  std::vector<std::vector<int32_t>> grid;  // node positions; -1 for none
+  std::vector<platform::LargeArray<int32_t>> grid;  // node positions; -1 for none
   Vector3 offset{0, 0, 0};
   // The box, within the root's, of the triangles listed below it. While
   // the level is measured it holds the box of each position of the first
@@ -127,7 +127,7 @@ class Octree {
     Vector3 min, max;
   };
   static constexpr int32_t kContentLevels = 7;
-  std::vector<Box> contents;
+  platform::LargeArray<Box> contents;
   // The box, within the node's own, of the triangles listed below each of
   // the eight children of a position of the first kContentLevels - 1
   // levels, a side at a time, so that the ray query tests all eight
@@ -136,7 +136,7 @@ class Octree {
     float low[3][8];
     float high[3][8];
   };
-  std::vector<ChildContents> childContents;
+  platform::LargeArray<ChildContents> childContents;
   // The bounding box of the triangle each reference of a deepest-level node
   // names, in 255 steps a side across the node's RefFrame, grown by a step
   // and cut to the frame. Nodes are stored breadth first, so those
