@@ -108,11 +108,10 @@ void Octree::CollideSphere(Entity* entity) const {
   }
   if (ix0 > ix1) return;
 
-  const auto& cells = grid[depth];
   for (int32_t x = ix0; x <= ix1; ++x) {
     for (int32_t y = iy0; y <= iy1; ++y) {
       for (int32_t z = iz0; z <= iz1; ++z) {
-        int32_t node = cells[(static_cast<size_t>(x) * n + y) * n + z];
+        int32_t node = NodeInCell(depth, x, y, z);
         // Empty where a leaf ends the tree above this depth.
         if (node >= 0) CollideNode(&nodes[node], stamp, entity);
       }

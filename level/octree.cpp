@@ -196,6 +196,22 @@ size_t LayoutCell(uint32_t local, int32_t depth) {
   return (x * n + y) * n + z;
 }
 
+// The low ten bits of v, each moved to three times its place.
+uint32_t Spread(uint32_t v) {
+  v &= 0x3FF;
+  v = (v | v << 16) & 0x030000FF;
+  v = (v | v << 8) & 0x0300F00F;
+  v = (v | v << 4) & 0x030C30C3;
+  return (v | v << 2) & 0x09249249;
+}
+
+// The inverse of LayoutCell: the position, after the first of its depth,
+// that the level compiler gives the node of cell (x, y, z).
+uint32_t LayoutPosition(int32_t x, int32_t y, int32_t z) {
+  return Spread(static_cast<uint32_t>(x)) << 2 | Spread(static_cast<uint32_t>(y)) << 1 |
+         Spread(static_cast<uint32_t>(z));
+}
+
 std::string NodeName(int32_t index) {
   return "octree node " + std::to_string(index) + " (depth " +
          std::to_string(Octree::Depth(index)) + ")";
@@ -317,10 +333,7 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   cellsPerAxis.resize(levels);
   cellSize.resize(levels);
   grid.resize(levels);
-  for (int32_t l = 0; l < levels; ++l) {
-    cellsPerAxis[l] = 1 << l;
-    grid[l].assign(static_cast<size_t>(1) << (3 * l), -1);
-  }
+  for (int32_t l = 0; l < levels; ++l) cellsPerAxis[l] = 1 << l;
 
   root = &nodes[0];
   if (!ReadNode(reader, 0, triangleCount)) {
@@ -568,14 +581,6 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount) {
       const Vector3& s = cellSize[depth];
       inverse = Vector3(1.0f / s.x, 1.0f / s.y, 1.0f / s.z);
     }
-    // The grid of a deep level is large and filed out of order: fetch the
-    // cell a node a little ahead will take, if the file keeps to the
-    // compiler's layout, so that its miss overlaps the work until then.
-    constexpr int32_t kAhead = 32;
-    if (depth > 0 && index + kAhead < nextLevelFirst && nodes[index + kAhead].IsPresent()) {
-      __builtin_prefetch(
-          &grid[depth][LayoutCell(static_cast<uint32_t>(index + kAhead - levelFirst), depth)], 1);
-    }
     const OctreeNode& node = nodes[index];
     if (!node.IsPresent()) continue;
     if (!node.IsLeaf()) {
@@ -587,16 +592,15 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount) {
         if (!ReadNode(reader, Child(index, k), triangleCount)) return false;
       }
     }
-    if (!FileInGrid(reader, index, depth, inverse)) return false;
+    if (!FileInGrid(reader, index, depth, levelFirst, inverse)) return false;
   }
   return true;
 }
 
-bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, const Vector3& inverse) {
-  if (l == 0) {
-    grid[0][0] = 0;
-    return true;
-  }
+bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, int32_t levelFirst,
+                        const Vector3& inverse) {
+  // The root's cell is its position's.
+  if (l == 0) return true;
   const OctreeNode& node = nodes[index];
   int32_t n = 1 << l;
   const Vector3& s = cellSize[l];
@@ -607,7 +611,21 @@ bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, const Vect
     reader.Fail(NodeName(index) + ": its box centre lies outside the root box's grid");
     return false;
   }
-  int32_t& cell = grid[l][(static_cast<size_t>(at[0]) * n + at[1]) * n + at[2]];
+  LargeArrayOfPositions& cells = grid[l];
+  if (cells.empty()) {
+    if (static_cast<int32_t>(LayoutPosition(at[0], at[1], at[2])) == index - levelFirst) {
+      return true;
+    }
+    // The first node of the depth out of the compiler's layout: the depth
+    // gets a table, with the nodes before this one in their own cells.
+    cells.assign(static_cast<size_t>(1) << (3 * l), -1);
+    for (int32_t earlier = levelFirst; earlier < index; ++earlier) {
+      if (nodes[earlier].IsPresent()) {
+        cells[LayoutCell(static_cast<uint32_t>(earlier - levelFirst), l)] = earlier;
+      }
+    }
+  }
+  int32_t& cell = cells[(static_cast<size_t>(at[0]) * n + at[1]) * n + at[2]];
   if (cell >= 0) {
     reader.Fail(NodeName(index) + ": its box centre falls in the grid cell of node " +
                 std::to_string(cell));
@@ -615,6 +633,15 @@ bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, const Vect
   }
   cell = index;
   return true;
+}
+
+int32_t Octree::NodeInCell(int32_t depth, int32_t x, int32_t y, int32_t z) const {
+  const LargeArrayOfPositions& cells = grid[depth];
+  const int32_t n = 1 << depth;
+  if (!cells.empty()) return cells[(static_cast<size_t>(x) * n + y) * n + z];
+  const int32_t index =
+      static_cast<int32_t>(CompleteOctreeNodeCount(depth) + LayoutPosition(x, y, z));
+  return nodes[index].IsPresent() ? index : -1;
 }
 
 namespace {

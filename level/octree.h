@@ -65,8 +65,9 @@ uint64_t CompleteOctreeNodeCount(int32_t levelCount);
 // The level's spatial index of collision triangles, stored complete in the
 // level file and read as it is. `nodes` holds the complete tree of
 // `levelCount` levels: the root at position 0, child k (0 to 7) of the node
-// at position i at 8 i + k + 1; positions under a leaf stay empty. `grid`
-// names, for each depth and cell, the position of the node filed there.
+// at position i at 8 i + k + 1; positions under a leaf stay empty. Each
+// node is filed in the grid cell of its depth that holds its box's centre;
+// NodeInCell names the node filed in a cell.
 class Octree {
  public:
   Octree() = default;
@@ -89,6 +90,10 @@ class Octree {
   void Collide(Entity* entity, float* unused, float dt) const;
   void CollideSphere(Entity* entity) const;
   void CollideNode(const OctreeNode* node, uint32_t stamp, Entity* entity) const;
+
+  // The position of the node filed in cell (x, y, z) of `depth`, each
+  // coordinate within the depth's cells per axis; -1 for none.
+  int32_t NodeInCell(int32_t depth, int32_t x, int32_t y, int32_t z) const;
 
   static int32_t Child(int32_t index, int32_t k) { return 8 * index + k + 1; }
   static int32_t Parent(int32_t index) { return (index - 1) / 8; }
@@ -118,7 +123,12 @@ class Octree {
   std::vector<uint32_t, platform::ZeroedAllocator<uint32_t>> refs;
   std::vector<int32_t> cellsPerAxis;
   std::vector<Vector3> cellSize;
-  std::vector<platform::LargeArray<int32_t>> grid;  // node positions; -1 for none
+  // For a depth whose nodes do not all lie in the cells their positions
+  // name, as the level compiler lays them out, the position of the node
+  // filed in each cell, -1 for none; empty for a depth that keeps to the
+  // layout. Read through NodeInCell.
+  using LargeArrayOfPositions = platform::LargeArray<int32_t>;
+  std::vector<LargeArrayOfPositions> grid;
   Vector3 offset{0, 0, 0};
   // The box, within the root's, of the triangles listed below it. While
   // the level is measured it holds the box of each position of the first
@@ -158,7 +168,8 @@ class Octree {
   Box RefFrame(const OctreeNode& node) const;
   bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
   bool ReadNodes(ByteReader& reader, uint32_t triangleCount);
-  bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, const Vector3& inverse);
+  bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, int32_t levelFirst,
+                  const Vector3& inverse);
   // Fills `refGroups`; with `growAncestors`, each leaf's boxes also grow
   // its ancestor's in `contents`.
   void MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles,

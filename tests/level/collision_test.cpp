@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "assets/texture.h"
 #include "level/octree.h"
 #include "tests/level/level_test_support.h"
@@ -142,6 +144,27 @@ TEST_F(Collision, AnEntityCollidedTwiceInOneMillisecondIsTestedBothTimes) {
   level.data.octree.Collide(&entity, &unused, 0.02f);
   level.data.octree.Collide(&entity, &unused, 0.02f);
   EXPECT_EQ(entity.contacts.size(), 2u);
+}
+
+// A level file may store a node's children in any order: each is found in
+// the cell its box lies in, not the one its place in the file names.
+TEST(CollisionLayout, ChildrenStoredOutOfTheCompilersOrderAreFoundByTheirBoxes) {
+  const Corners west = {Vector3(-40, -10, -40), Vector3(-40, -10, -20), Vector3(-20, -10, -40)};
+  const Corners east = {Vector3(20, -10, 20), Vector3(20, -10, 40), Vector3(40, -10, 20)};
+  for (bool reversed : {false, true}) {
+    LevelSource source = SoupLevel({west, east}, 2, Vector3(-64, -64, -64), Vector3(64, 64, 64));
+    if (reversed) std::reverse(source.octreeNodes.begin() + 1, source.octreeNodes.end());
+    LoadedLevel level(source);
+    ASSERT_TRUE(level.ok) << level.error;
+    for (const Corners& floor : {west, east}) {
+      RecordingEntity rocket(kKindRocket, 3.0f);
+      rocket.position = Vector3(floor[0].x + 5, -8, floor[0].z + 5);
+      FakeClock clock(FreshTicks());
+      level.data.octree.Collide(&rocket, nullptr, 0.02f);
+      ASSERT_EQ(rocket.contacts.size(), 1u) << "reversed " << reversed;
+      EXPECT_EQ(rocket.contacts[0][0].x, floor[0].x) << "reversed " << reversed;
+    }
+  }
 }
 
 // Two floors, 2 apart: the push out of the first lifts the sphere clear of
