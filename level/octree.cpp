@@ -1033,7 +1033,9 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
         const unsigned lanes = ((1u << (to - groupFirst)) - 1) & ~((1u << (from - groupFirst)) - 1);
         float entries[kRefGroup];
         unsigned met = boxes.Meets(group, reach, entries) & lanes;
-        if (count + __builtin_popcount(met) > kMostMet) {
+        // Room kept for a whole group: counting its bits costs a call on
+        // processors without a population count instruction.
+        if (count > kMostMet - static_cast<int>(kRefGroup)) {
           testNearest();
           reach = best * 1.0001f + margin;
         }
