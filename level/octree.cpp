@@ -611,7 +611,7 @@ bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, int32_t le
     reader.Fail(NodeName(index) + ": its box centre lies outside the root box's grid");
     return false;
   }
-  LargeArrayOfPositions& cells = grid[l];
+  CellTable& cells = grid[l];
   if (cells.empty()) {
     if (static_cast<int32_t>(LayoutPosition(at[0], at[1], at[2])) == index - levelFirst) {
       return true;
@@ -636,7 +636,7 @@ bool Octree::FileInGrid(ByteReader& reader, int32_t index, int32_t l, int32_t le
 }
 
 int32_t Octree::NodeInCell(int32_t depth, int32_t x, int32_t y, int32_t z) const {
-  const LargeArrayOfPositions& cells = grid[depth];
+  const CellTable& cells = grid[depth];
   const int32_t n = 1 << depth;
   if (!cells.empty()) return cells[(static_cast<size_t>(x) * n + y) * n + z];
   const int32_t index =

@@ -127,8 +127,8 @@ class Octree {
   // name, as the level compiler lays them out, the position of the node
   // filed in each cell, -1 for none; empty for a depth that keeps to the
   // layout. Read through NodeInCell.
-  using LargeArrayOfPositions = platform::LargeArray<int32_t>;
-  std::vector<LargeArrayOfPositions> grid;
+  using CellTable = platform::LargeArray<int32_t>;
+  std::vector<CellTable> grid;
   Vector3 offset{0, 0, 0};
   // The box, within the root's, of the triangles listed below it. While
   // the level is measured it holds the box of each position of the first
