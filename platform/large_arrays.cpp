@@ -52,7 +52,9 @@ void AdviseLargePages(void* data, size_t bytes) {
 }
 
 void* AllocateLarge(size_t count, size_t size) {
-  if (size != 0 && count > SIZE_MAX / size) throw std::bad_array_new_length();
+  // No block may be larger than the address space can span, which also
+  // keeps the rounding up to whole large pages from wrapping.
+  if (size != 0 && count > PTRDIFF_MAX / size) throw std::bad_array_new_length();
   const size_t bytes = count * size;
   void* block =
       FromKernel(bytes) ? MapLargePages(bytes) : std::calloc(count == 0 ? 1 : count, size);

@@ -39,6 +39,7 @@ TEST(LargeArrays, VectorsKeepTheirElementsAsTheyGrowPastALargePage) {
 
 TEST(LargeArrays, AHugeCountIsRefusedNotWrappedAround) {
   EXPECT_THROW(platform::AllocateLarge(SIZE_MAX / 2, 4), std::bad_alloc);
+  EXPECT_THROW(platform::AllocateLarge(SIZE_MAX - 100, 1), std::bad_alloc);
 }
 
 }  // namespace
