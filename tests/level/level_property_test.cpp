@@ -174,6 +174,10 @@ void CheckRay(const LevelData& level, const Ray& ray, float maxDistance, int* hi
   int32_t triangle = -1;
   bool octree = level.octree.RayCast(&ray, maxDistance, &octreeHit);
   bool brute = BruteForceRayCast(level, ray, maxDistance, &bruteHit, &triangle);
+  // Processors with and without eight-float vectors answer alike.
+  float narrowHit = -1.0f;
+  EXPECT_EQ(level.octree.RayCastNarrow(&ray, maxDistance, &narrowHit), octree);
+  EXPECT_EQ(narrowHit, octreeHit);
   if (brute) ++*hits;
   if (octree == brute && octreeHit == bruteHit) return;
   ASSERT_TRUE(brute) << "the octree hit something no triangle has";
