@@ -897,8 +897,8 @@ struct RefBoxSlabs {
   }
 
   __attribute__((target("avx2"))) static __m256 StepsAsWideLanes(const uint8_t steps[8]) {
-    __m128i bytes;
-    std::memcpy(&bytes, steps, 8);
+    // Only the eight steps are loaded; the rest of the register is zero.
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(steps));
     return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes));
   }
 #endif
