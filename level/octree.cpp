@@ -112,7 +112,8 @@ Octree::Octree(Octree&& other) noexcept
       contents(std::move(other.contents)),
       childContents(std::move(other.childContents)),
       boxedRefsFrom(other.boxedRefsFrom),
-      refGroups(std::move(other.refGroups)) {
+      refGroups(std::move(other.refGroups)),
+      groupBoxes(std::move(other.groupBoxes)) {
   other.Clear();
 }
 
@@ -133,6 +134,7 @@ Octree& Octree::operator=(Octree&& other) noexcept {
   childContents = std::move(other.childContents);
   boxedRefsFrom = other.boxedRefsFrom;
   refGroups = std::move(other.refGroups);
+  groupBoxes = std::move(other.groupBoxes);
   other.Clear();
   return *this;
 }
@@ -143,6 +145,7 @@ void Octree::Clear() {
   decltype(contents)().swap(contents);
   decltype(childContents)().swap(childContents);
   decltype(refGroups)().swap(refGroups);
+  decltype(groupBoxes)().swap(groupBoxes);
   boxedRefsFrom = 0;
   std::vector<int32_t>().swap(cellsPerAxis);
   std::vector<Vector3>().swap(cellSize);
@@ -163,7 +166,7 @@ size_t Octree::MemoryBytes() const {
   size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.size() * sizeof(uint32_t) +
                  grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box) +
                  childContents.capacity() * sizeof(ChildContents) +
-                 refGroups.capacity() * sizeof(RefGroup);
+                 (refGroups.capacity() + groupBoxes.capacity()) * sizeof(RefGroup);
   for (const auto& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
   return bytes;
 }
@@ -500,6 +503,53 @@ uint8_t HighStep(float q) {
   return q <= 0.0f ? 0 : static_cast<uint8_t>(q);
 }
 
+// Writes into lane `lane` of `boxes` the box of the first `lanes` boxes of
+// `group`.
+void MeasureGroupBox(const Octree::RefGroup& group, uint32_t lanes, Octree::RefGroup& boxes,
+                     size_t lane) {
+#if defined(__SSE2__)
+  // The eight steps of a side are one 64-bit half of a register; lanes past
+  // the first `lanes` are made to lose every comparison.
+  const uint64_t unused = lanes >= 8 ? 0 : ~uint64_t{0} << (8 * lanes);
+  __m128i sides[3];
+  std::memcpy(sides, &group, sizeof sides);
+  const __m128i lowOnly = _mm_set_epi64x(0, static_cast<int64_t>(unused));
+  const __m128i both = _mm_set1_epi64x(static_cast<int64_t>(unused));
+  // low[0] and low[1]; low[2] and high[0]; high[1] and high[2].
+  __m128i least = _mm_or_si128(sides[0], both);
+  __m128i mixedLeast = _mm_or_si128(sides[1], lowOnly);
+  __m128i mixedMost = _mm_andnot_si128(_mm_set_epi64x(static_cast<int64_t>(unused), 0), sides[1]);
+  __m128i most = _mm_andnot_si128(both, sides[2]);
+  for (int shift = 32; shift >= 8; shift /= 2) {
+    least = _mm_min_epu8(least, _mm_srli_epi64(least, shift));
+    mixedLeast = _mm_min_epu8(mixedLeast, _mm_srli_epi64(mixedLeast, shift));
+    mixedMost = _mm_max_epu8(mixedMost, _mm_srli_epi64(mixedMost, shift));
+    most = _mm_max_epu8(most, _mm_srli_epi64(most, shift));
+  }
+  alignas(16) uint8_t l[16], ml[16], mm[16], m[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(l), least);
+  _mm_store_si128(reinterpret_cast<__m128i*>(ml), mixedLeast);
+  _mm_store_si128(reinterpret_cast<__m128i*>(mm), mixedMost);
+  _mm_store_si128(reinterpret_cast<__m128i*>(m), most);
+  boxes.low[0][lane] = l[0];
+  boxes.low[1][lane] = l[8];
+  boxes.low[2][lane] = ml[0];
+  boxes.high[0][lane] = mm[8];
+  boxes.high[1][lane] = m[0];
+  boxes.high[2][lane] = m[8];
+#else
+  for (int axis = 0; axis < 3; ++axis) {
+    uint8_t least = 255, most = 0;
+    for (uint32_t k = 0; k < lanes; ++k) {
+      least = group.low[axis][k] < least ? group.low[axis][k] : least;
+      most = group.high[axis][k] > most ? group.high[axis][k] : most;
+    }
+    boxes.low[axis][lane] = least;
+    boxes.high[axis][lane] = most;
+  }
+#endif
+}
+
 }  // namespace
 
 void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles,
@@ -517,6 +567,7 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
   // boxedRefsFrom on belongs to a node of the deepest level; the last
   // group's spare lanes stay zero.
   refGroups.resize((boxed + kRefGroup - 1) / kRefGroup);
+  groupBoxes.resize((refGroups.size() + kRefGroup - 1) / kRefGroup);
   for (size_t i = deepestFirst; i < nodes.size(); ++i) {
     const OctreeNode& node = nodes[i];
     const uint32_t end = node.firstRef + node.RefCount();
@@ -553,6 +604,13 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
         spanLow[axis] = lowStep < spanLow[axis] ? lowStep : spanLow[axis];
         spanHigh[axis] = highStep > spanHigh[axis] ? highStep : spanHigh[axis];
       }
+    }
+    // A group that began in the node before keeps that node's box.
+    for (size_t g = (size_t{node.firstRef} - boxedRefsFrom + kRefGroup - 1) / kRefGroup;
+         boxedRefsFrom + g * kRefGroup < end; ++g) {
+      const size_t inNode = end - (boxedRefsFrom + g * kRefGroup);
+      MeasureGroupBox(refGroups[g], inNode < kRefGroup ? static_cast<uint32_t>(inNode) : kRefGroup,
+                      groupBoxes[g / kRefGroup], g % kRefGroup);
     }
     if (growAncestors) {
       float lowAt[3], highAt[3];
@@ -1065,8 +1123,8 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         const OctreeNode& pushed = nodes[child];
         if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom && pushed.RefCount() > 0) {
           const uint32_t last = pushed.firstRef + pushed.RefCount() - 1;
-          FetchRun(&refGroups[(pushed.firstRef - boxedRefsFrom) / kRefGroup],
-                   &refGroups[(last - boxedRefsFrom) / kRefGroup] + 1);
+          FetchRun(&groupBoxes[(pushed.firstRef - boxedRefsFrom) / (kRefGroup * kRefGroup)],
+                   &groupBoxes[(last - boxedRefsFrom) / (kRefGroup * kRefGroup)] + 1);
           __builtin_prefetch(&refs[pushed.firstRef]);
         }
       }
@@ -1080,15 +1138,13 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
     // lies inside another leaf, which lists the triangle too.
     RefBoxSlabs boxes;
     if (cutOff && node.firstRef >= boxedRefsFrom && boxes.Set(slabs, RefFrame(node))) {
-      // A group at a time: first the boxes, fetching the triangles of those
-      // the line meets so that their cache misses overlap, then those
-      // triangles, nearest box first, until the rest lie beyond a hit.
+      // Eight groups at a time: first their boxes, fetching the groups the
+      // line meets so that their cache misses overlap; then, a group at a
+      // time, its triangles' boxes, fetching the triangles of those the line
+      // meets; then those triangles, nearest box first, until the rest lie
+      // beyond a hit.
       const uint32_t firstGroup = (node.firstRef - boxedRefsFrom) / kRefGroup;
       const uint32_t lastGroup = (end - 1 - boxedRefsFrom) / kRefGroup;
-      // The node's boxes and references lie in two runs: ask for both at
-      // once so that their cache misses overlap.
-      FetchRun(&refGroups[firstGroup], &refGroups[lastGroup] + 1);
-      FetchRun(&refs[node.firstRef], &refs[end - 1] + 1);
       // The met triangles of the whole leaf are tested nearest first, so
       // that those beyond the first hit are never fetched. A leaf that meets
       // more than the list holds has it tested and emptied on the way.
@@ -1105,27 +1161,49 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         }
         count = 0;
       };
-      for (uint32_t g = firstGroup; g <= lastGroup; ++g) {
-        const RefGroup& group = refGroups[g];
-        // The lanes of this node's references.
-        const uint32_t groupFirst = boxedRefsFrom + g * kRefGroup;
-        const uint32_t from = groupFirst > node.firstRef ? groupFirst : node.firstRef;
-        const uint32_t to = end - groupFirst < kRefGroup ? end : groupFirst + kRefGroup;
-        const unsigned lanes = ((1u << (to - groupFirst)) - 1) & ~((1u << (from - groupFirst)) - 1);
-        float entries[kRefGroup];
-        unsigned met = Meets<kWide>(boxes, group, reach, entries) & lanes;
-        // Room kept for a whole group: counting its bits costs a call on
-        // processors without a population count instruction.
-        if (count > kMostMet - static_cast<int>(kRefGroup)) {
-          testNearest();
-          reach = best * 1.0001f + margin;
+      for (uint32_t record = firstGroup / kRefGroup; record <= lastGroup / kRefGroup; ++record) {
+        // The lanes of this node's groups.
+        const uint32_t recordFirst = record * kRefGroup;
+        const uint32_t from = recordFirst > firstGroup ? 0 : firstGroup - recordFirst;
+        const uint32_t to =
+            lastGroup - recordFirst < kRefGroup ? lastGroup - recordFirst : kRefGroup - 1;
+        float groupEntries[kRefGroup];
+        unsigned groupsMet = Meets<kWide>(boxes, groupBoxes[record], reach, groupEntries) &
+                             ((2u << to) - 1) & ~((1u << from) - 1);
+        // A group that starts in the node before has no box for this one.
+        if (record == firstGroup / kRefGroup &&
+            boxedRefsFrom + firstGroup * kRefGroup < node.firstRef) {
+          groupsMet |= 1u << from;
         }
-        for (; met != 0; met &= met - 1) {
-          const int lane = __builtin_ctz(met);
-          // Fetched now, so that the misses of all met triangles overlap.
-          const uint32_t ref = refs[groupFirst + lane];
-          __builtin_prefetch(&gLevelTriangles[ref & (kMaxOctreeTriangles - 1)]);
-          InsertNearestFirst(nearest, &count, Met{ref, entries[lane]});
+        for (unsigned fetch = groupsMet; fetch != 0; fetch &= fetch - 1) {
+          const uint32_t g = recordFirst + static_cast<uint32_t>(__builtin_ctz(fetch));
+          FetchRun(&refGroups[g], &refGroups[g] + 1);
+          __builtin_prefetch(&refs[boxedRefsFrom + g * kRefGroup]);
+        }
+        for (; groupsMet != 0; groupsMet &= groupsMet - 1) {
+          const uint32_t g = recordFirst + static_cast<uint32_t>(__builtin_ctz(groupsMet));
+          const RefGroup& group = refGroups[g];
+          // The lanes of this node's references.
+          const uint32_t groupFirst = boxedRefsFrom + g * kRefGroup;
+          const uint32_t first = groupFirst > node.firstRef ? groupFirst : node.firstRef;
+          const uint32_t last = end - groupFirst < kRefGroup ? end : groupFirst + kRefGroup;
+          const unsigned lanes =
+              ((1u << (last - groupFirst)) - 1) & ~((1u << (first - groupFirst)) - 1);
+          float entries[kRefGroup];
+          unsigned met = Meets<kWide>(boxes, group, reach, entries) & lanes;
+          // Room kept for a whole group: counting its bits costs a call on
+          // processors without a population count instruction.
+          if (count > kMostMet - static_cast<int>(kRefGroup)) {
+            testNearest();
+            reach = best * 1.0001f + margin;
+          }
+          for (; met != 0; met &= met - 1) {
+            const int lane = __builtin_ctz(met);
+            // Fetched now, so that the misses of all met triangles overlap.
+            const uint32_t ref = refs[groupFirst + lane];
+            __builtin_prefetch(&gLevelTriangles[ref & (kMaxOctreeTriangles - 1)]);
+            InsertNearestFirst(nearest, &count, Met{ref, entries[lane]});
+          }
         }
       }
       testNearest();

@@ -110,10 +110,11 @@ class Octree {
   // ray query.
   size_t MemoryBytes() const;
 
-  // Works out `contents` and `refGroups` from the level's vertices and
-  // triangles, once the level is read; the ray query then passes by the
-  // empty space around what the upper levels hold and by the triangles of a
-  // leaf whose box it misses. Without them the query is slower, not wrong.
+  // Works out `contents`, `refGroups` and `groupBoxes` from the level's
+  // vertices and triangles, once the level is read; the ray query then
+  // passes by the empty space around what the upper levels hold and by the
+  // triangles of a leaf whose box it misses. Without them the query is
+  // slower, not wrong.
   void MeasureContents(const Vector3* positions, const LevelTriangle* triangles);
 
   const OctreeNode* root = nullptr;
@@ -163,6 +164,12 @@ class Octree {
   };
   uint32_t boxedRefsFrom = 0;
   std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> refGroups;
+  // Lane k of record s holds the box of group kRefGroup * s + k: the box
+  // of its references that belong to the node its first reference does,
+  // in that node's frame. The query tests a leaf's groups eight at a time
+  // and reads only those the line meets; a group that starts in the node
+  // before has no box for the leaf and is always read.
+  std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> groupBoxes;
 
  private:
   // The ray query, testing eight boxes in one vector when kWide.
@@ -177,8 +184,8 @@ class Octree {
   bool ReadNodes(ByteReader& reader, uint32_t triangleCount);
   bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, int32_t levelFirst,
                   const Vector3& inverse);
-  // Fills `refGroups`; with `growAncestors`, each leaf's boxes also grow
-  // its ancestor's in `contents`.
+  // Fills `refGroups` and `groupBoxes`; with `growAncestors`, each leaf's
+  // boxes also grow its ancestor's in `contents`.
   void MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles,
                        bool growAncestors);
   // The position on the deepest level of `contents` above `index`.
