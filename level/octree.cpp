@@ -248,7 +248,7 @@ bool FailOnReference(ByteReader& reader, int32_t index, const uint8_t* block, in
 
 }  // namespace
 
-bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount) {
+bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount, bool deepest) {
   // Checked inline first: this runs for every node of the complete tree.
   if (reader.Remaining() < kOctreeNodeRecordSize || reader.Failed()) {
     reader.Expect(1, kOctreeNodeRecordSize, "octree node record");
@@ -269,6 +269,9 @@ bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount)
     reader.Expect(static_cast<uint64_t>(count), 8, (NodeName(index) + " references").c_str());
     return false;
   }
+  // A run of the deepest level starts a group of kRefGroup of its own (see
+  // refGroups); the references skipped belong to no node.
+  if (deepest) refs.resize((refs.size() + kRefGroup - 1) / kRefGroup * kRefGroup);
   if (static_cast<uint32_t>(count) > OctreeNode::kMaxRefCount ||
       refs.size() + static_cast<uint64_t>(count) > UINT32_MAX) {
     reader.Fail(NodeName(index) + ": more triangle references than the octree can hold");
@@ -335,16 +338,18 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   levelCount = levels;
   // Every position starts out zero: not present.
   nodes.resize(complete);
-  // Room for as many references as the rest of the file could hold, so they
-  // are never copied: pages never written cost no memory.
-  refs.reserve(reader.Remaining() / 8);
+  // Room for as many references as the rest of the file could hold, 8 bytes
+  // each, and for the at most kRefGroup - 1 skipped before each node record
+  // of 29 bytes, so they are never copied: pages never written cost no
+  // memory.
+  refs.reserve(reader.Remaining() / 8 + reader.Remaining() / 4);
   cellsPerAxis.resize(levels);
   cellSize.resize(levels);
   grid.resize(levels);
   for (int32_t l = 0; l < levels; ++l) cellsPerAxis[l] = 1 << l;
 
   root = &nodes[0];
-  if (!ReadNode(reader, 0, triangleCount)) {
+  if (!ReadNode(reader, 0, triangleCount, levels == 1)) {
     Clear();
     return false;
   }
@@ -564,8 +569,8 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
   }
   const size_t boxed = refs.size() - boxedRefsFrom;
   // Every lane in use is written below, as every reference from
-  // boxedRefsFrom on belongs to a node of the deepest level; the last
-  // group's spare lanes stay zero.
+  // boxedRefsFrom on belongs to a node of the deepest level; the lanes past
+  // the end of a node's run stay zero.
   refGroups.resize((boxed + kRefGroup - 1) / kRefGroup);
   groupBoxes.resize((refGroups.size() + kRefGroup - 1) / kRefGroup);
   for (size_t i = deepestFirst; i < nodes.size(); ++i) {
@@ -605,8 +610,7 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
         spanHigh[axis] = highStep > spanHigh[axis] ? highStep : spanHigh[axis];
       }
     }
-    // A group that began in the node before keeps that node's box.
-    for (size_t g = (size_t{node.firstRef} - boxedRefsFrom + kRefGroup - 1) / kRefGroup;
+    for (size_t g = (node.firstRef - boxedRefsFrom) / kRefGroup;
          boxedRefsFrom + g * kRefGroup < end; ++g) {
       const size_t inNode = end - (boxedRefsFrom + g * kRefGroup);
       MeasureGroupBox(refGroups[g], inNode < kRefGroup ? static_cast<uint32_t>(inNode) : kRefGroup,
@@ -651,8 +655,9 @@ bool Octree::ReadNodes(ByteReader& reader, uint32_t triangleCount) {
         reader.Fail(NodeName(index) + " is on the deepest level but is not a leaf");
         return false;
       }
+      const bool childrenDeepest = Child(index, 0) >= deepestFirst;
       for (int32_t k = 0; k < 8; ++k) {
-        if (!ReadNode(reader, Child(index, k), triangleCount)) return false;
+        if (!ReadNode(reader, Child(index, k), triangleCount, childrenDeepest)) return false;
       }
     }
     if (!FileInGrid(reader, index, depth, levelFirst, inverse)) return false;
@@ -1170,11 +1175,6 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         float groupEntries[kRefGroup];
         unsigned groupsMet = Meets<kWide>(boxes, groupBoxes[record], reach, groupEntries) &
                              ((2u << to) - 1) & ~((1u << from) - 1);
-        // A group that starts in the node before has no box for this one.
-        if (record == firstGroup / kRefGroup &&
-            boxedRefsFrom + firstGroup * kRefGroup < node.firstRef) {
-          groupsMet |= 1u << from;
-        }
         for (unsigned fetch = groupsMet; fetch != 0; fetch &= fetch - 1) {
           const uint32_t g = recordFirst + static_cast<uint32_t>(__builtin_ctz(fetch));
           FetchRun(&refGroups[g], &refGroups[g] + 1);
@@ -1183,12 +1183,11 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         for (; groupsMet != 0; groupsMet &= groupsMet - 1) {
           const uint32_t g = recordFirst + static_cast<uint32_t>(__builtin_ctz(groupsMet));
           const RefGroup& group = refGroups[g];
-          // The lanes of this node's references.
+          // The lanes in use: the node's run starts the group, and may end
+          // within it.
           const uint32_t groupFirst = boxedRefsFrom + g * kRefGroup;
-          const uint32_t first = groupFirst > node.firstRef ? groupFirst : node.firstRef;
-          const uint32_t last = end - groupFirst < kRefGroup ? end : groupFirst + kRefGroup;
           const unsigned lanes =
-              ((1u << (last - groupFirst)) - 1) & ~((1u << (first - groupFirst)) - 1);
+              (1u << (end - groupFirst < kRefGroup ? end - groupFirst : kRefGroup)) - 1;
           float entries[kRefGroup];
           unsigned met = Meets<kWide>(boxes, group, reach, entries) & lanes;
           // Room kept for a whole group: counting its bits costs a call on

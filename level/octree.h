@@ -156,7 +156,8 @@ class Octree {
   // and cut to the frame. Nodes are stored breadth first, so those
   // references are the last run of `refs`, from `boxedRefsFrom` on; they
   // are kept in groups of kRefGroup, a side at a time, so that the query
-  // tests a group's boxes together. A group may hold two nodes' references.
+  // tests a group's boxes together. Each such run starts a group, so a
+  // group holds one node's references.
   static constexpr uint32_t kRefGroup = 8;
   struct RefGroup {
     uint8_t low[3][kRefGroup];
@@ -164,11 +165,9 @@ class Octree {
   };
   uint32_t boxedRefsFrom = 0;
   std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> refGroups;
-  // Lane k of record s holds the box of group kRefGroup * s + k: the box
-  // of its references that belong to the node its first reference does,
-  // in that node's frame. The query tests a leaf's groups eight at a time
-  // and reads only those the line meets; a group that starts in the node
-  // before has no box for the leaf and is always read.
+  // Lane k of record s holds the box of the boxes of group kRefGroup * s + k,
+  // in the same steps, so that the query tests a leaf's groups eight at a
+  // time and reads only those the line meets.
   std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> groupBoxes;
 
  private:
@@ -180,7 +179,7 @@ class Octree {
   // grown on every side by a quarter of its size and a thousandth of the
   // root's largest side, so that a flat level's flat cells still have room.
   Box RefFrame(const OctreeNode& node) const;
-  bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount);
+  bool ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount, bool deepest);
   bool ReadNodes(ByteReader& reader, uint32_t triangleCount);
   bool FileInGrid(ByteReader& reader, int32_t index, int32_t depth, int32_t levelFirst,
                   const Vector3& inverse);
