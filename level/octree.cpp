@@ -271,7 +271,7 @@ bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount,
   }
   // A run of the deepest level starts a group of kRefGroup of its own (see
   // refGroups); the references skipped belong to no node.
-  if (deepest) refs.resize((refs.size() + kRefGroup - 1) / kRefGroup * kRefGroup);
+  if (deepest && count > 0) refs.resize((refs.size() + kRefGroup - 1) / kRefGroup * kRefGroup);
   if (static_cast<uint32_t>(count) > OctreeNode::kMaxRefCount ||
       refs.size() + static_cast<uint64_t>(count) > UINT32_MAX) {
     reader.Fail(NodeName(index) + ": more triangle references than the octree can hold");
@@ -338,11 +338,11 @@ bool Octree::Read(ByteReader& reader, uint32_t triangleCount) {
   levelCount = levels;
   // Every position starts out zero: not present.
   nodes.resize(complete);
-  // Room for as many references as the rest of the file could hold, 8 bytes
-  // each, and for the at most kRefGroup - 1 skipped before each node record
-  // of 29 bytes, so they are never copied: pages never written cost no
-  // memory.
-  refs.reserve(reader.Remaining() / 8 + reader.Remaining() / 4);
+  // Room for as many references as the rest of the file could hold, so
+  // that a level's are not copied as they are read: pages never written
+  // cost no memory. Only a file of many short runs on the deepest level
+  // outgrows it, by the references skipped to start each run on a group.
+  refs.reserve(reader.Remaining() / 8);
   cellsPerAxis.resize(levels);
   cellSize.resize(levels);
   grid.resize(levels);
@@ -562,7 +562,7 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
   const size_t deepestFirst = CompleteOctreeNodeCount(levelCount - 1);
   boxedRefsFrom = static_cast<uint32_t>(refs.size());
   for (size_t i = deepestFirst; i < nodes.size(); ++i) {
-    if (nodes[i].IsPresent()) {
+    if (nodes[i].RefCount() > 0) {
       boxedRefsFrom = nodes[i].firstRef;
       break;
     }
