@@ -1125,12 +1125,12 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         float t = 0.0f;
         if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
         InsertNearestFirst(children, &count, Entry{child, t});
+        // A leaf's group boxes are read first when it is entered.
         const OctreeNode& pushed = nodes[child];
         if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom && pushed.RefCount() > 0) {
           const uint32_t last = pushed.firstRef + pushed.RefCount() - 1;
           FetchRun(&groupBoxes[(pushed.firstRef - boxedRefsFrom) / (kRefGroup * kRefGroup)],
                    &groupBoxes[(last - boxedRefsFrom) / (kRefGroup * kRefGroup)] + 1);
-          __builtin_prefetch(&refs[pushed.firstRef]);
         }
       }
       while (count > 0) stack[top++] = children[--count];
