@@ -121,9 +121,10 @@ class Octree {
   int32_t levelCount = 0;
   // Positions under a leaf stay all zero, as calloc gives them.
   std::vector<OctreeNode, platform::ZeroedAllocator<OctreeNode>> nodes;
-  // Every node's run, packed as Ref unpacks them. Reserved for the most the
-  // file could hold and zero from the start, so a run is appended without
-  // clearing it first.
+  // Every node's run, packed as Ref unpacks them; a run of the deepest
+  // level starts on a multiple of kRefGroup, and the slots skipped belong to
+  // no node. Reserved for the most the file could hold and zero from the
+  // start, so a run is appended without clearing it first.
   std::vector<uint32_t, platform::ZeroedAllocator<uint32_t>> refs;
   std::vector<int32_t> cellsPerAxis;
   std::vector<Vector3> cellSize;
