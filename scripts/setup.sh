@@ -9,7 +9,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
   libassimp-dev libembree-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libembree-dev libbullet-dev
+  libbullet-dev
   clang libclang-rt-14-dev
   libx11-dev
   xvfb xauth xdotool x11-utils x11-apps imagemagick
