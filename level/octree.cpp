@@ -1043,8 +1043,10 @@ __attribute__((always_inline)) inline unsigned Meets(const RefBoxSlabs& boxes,
 
 }  // namespace
 
-// Visits the nodes whose box the ray's line passes, nearest box first, and
-// skips those under which no leaf lists a triangle. Once the nearest hit so
+// Visits the nodes whose box the ray's line passes, a node's children in
+// the order the line passes their octants, and skips those under which no
+// leaf lists a triangle. The order only decides how soon a hit cuts off the
+// rest; the answer does not depend on it. Once the nearest hit so
 // far lies before a box's entry (with a margin for rounding), nothing in
 // that box can come nearer: a hit point lies inside some leaf's box, and
 // that leaf lists the triangle, as the level compiler writes every leaf.
@@ -1090,6 +1092,12 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
   Entry stack[7 * kMaxOctreeLevels + 1];
   int top = 0;
   stack[top++] = Entry{0, entry};
+  // Child k takes the upper x, y and z halves by its bits 2, 1 and 0. The
+  // line passes child nearFirst ^ away before child nearFirst ^ (away | b)
+  // for any bits b, and away <= (away | b): children pushed by falling
+  // `away` come off the stack near first.
+  const int32_t nearFirst = (ray->direction.x < 0.0f ? 4 : 0) | (ray->direction.y < 0.0f ? 2 : 0) |
+                            (ray->direction.z < 0.0f ? 1 : 0);
   bool hit = false;
   while (top > 0) {
     const Entry next = stack[--top];
@@ -1100,9 +1108,8 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
       // within the child's own but for the rounding margin.
       float entries[8];
       const unsigned crossed = CrossesEight<kWide>(slabs, childContents[next.index], entries);
-      Entry children[8];
-      int count = 0;
-      for (int32_t k = 0; k < 8; ++k) {
+      for (int32_t away = 7; away >= 0; --away) {
+        const int32_t k = away ^ nearFirst;
         if ((crossed & (1u << k)) == 0) continue;
         // Its record is read when it is taken off the stack, and below the
         // content boxes so are its children's, to find which to enter.
@@ -1112,19 +1119,16 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
             static_cast<size_t>(Child(child, 7)) < nodes.size()) {
           FetchRun(&nodes[Child(child, 0)], &nodes[Child(child, 7)] + 1);
         }
-        InsertNearestFirst(children, &count, Entry{child, entries[k]});
+        stack[top++] = Entry{child, entries[k]};
       }
-      while (count > 0) stack[top++] = children[--count];
       continue;
     }
     if (!node.IsLeaf()) {
-      Entry children[8];
-      int count = 0;
-      for (int32_t k = 0; k < 8; ++k) {
-        int32_t child = Child(next.index, k);
+      for (int32_t away = 7; away >= 0; --away) {
+        const int32_t child = Child(next.index, away ^ nearFirst);
         float t = 0.0f;
         if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
-        InsertNearestFirst(children, &count, Entry{child, t});
+        stack[top++] = Entry{child, t};
         // A leaf's group boxes are read first when it is entered.
         const OctreeNode& pushed = nodes[child];
         if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom && pushed.RefCount() > 0) {
@@ -1133,7 +1137,6 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
                    &groupBoxes[(last - boxedRefsFrom) / (kRefGroup * kRefGroup)] + 1);
         }
       }
-      while (count > 0) stack[top++] = children[--count];
       continue;
     }
     const uint32_t end = node.firstRef + node.RefCount();
