@@ -166,7 +166,8 @@ size_t Octree::MemoryBytes() const {
   size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.size() * sizeof(uint32_t) +
                  grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box) +
                  childContents.capacity() * sizeof(ChildContents) +
-                 (refGroups.capacity() + groupBoxes.capacity()) * sizeof(RefGroup);
+                 refGroups.capacity() * sizeof(RefGroup) +
+                 groupBoxes.capacity() * sizeof(GroupRecord);
   for (const auto& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
   return bytes;
 }
@@ -510,7 +511,7 @@ uint8_t HighStep(float q) {
 
 // Writes into lane `lane` of `boxes` the box of the first `lanes` boxes of
 // `group`.
-void MeasureGroupBox(const Octree::RefGroup& group, uint32_t lanes, Octree::RefGroup& boxes,
+void MeasureGroupBox(const Octree::BoxSteps& group, uint32_t lanes, Octree::BoxSteps& boxes,
                      size_t lane) {
 #if defined(__SSE2__)
   // The eight steps of a side are one 64-bit half of a register; lanes past
@@ -599,7 +600,7 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
       // whatever box it gets will do.
       const float low[3] = {Least(a.x, b.x, c.x), Least(a.y, b.y, c.y), Least(a.z, b.z, c.z)};
       const float high[3] = {Most(a.x, b.x, c.x), Most(a.y, b.y, c.y), Most(a.z, b.z, c.z)};
-      RefGroup& group = refGroups[(r - boxedRefsFrom) / kRefGroup];
+      BoxSteps& group = refGroups[(r - boxedRefsFrom) / kRefGroup].boxes;
       const uint32_t lane = (r - boxedRefsFrom) % kRefGroup;
       for (int axis = 0; axis < 3; ++axis) {
         const uint8_t lowStep = LowStep((low[axis] - from[axis]) * perStep[axis]);
@@ -613,8 +614,28 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
     for (size_t g = (node.firstRef - boxedRefsFrom) / kRefGroup;
          boxedRefsFrom + g * kRefGroup < end; ++g) {
       const size_t inNode = end - (boxedRefsFrom + g * kRefGroup);
-      MeasureGroupBox(refGroups[g], inNode < kRefGroup ? static_cast<uint32_t>(inNode) : kRefGroup,
-                      groupBoxes[g / kRefGroup], g % kRefGroup);
+      const uint32_t lanes = inNode < kRefGroup ? static_cast<uint32_t>(inNode) : kRefGroup;
+      MeasureGroupBox(refGroups[g].boxes, lanes, groupBoxes[g / kRefGroup].boxes, g % kRefGroup);
+      // A record's base is the least triangle of its first group, which
+      // always names some: groups are filled in order, and a run starts one.
+      // A group whose triangles lie outside the 65536 from there is read
+      // from `refs` instead.
+      uint32_t named[kRefGroup];
+      uint32_t least = UINT32_MAX, most = 0;
+      for (uint32_t lane = 0; lane < lanes; ++lane) {
+        named[lane] = refs[boxedRefsFrom + g * kRefGroup + lane] & (kMaxOctreeTriangles - 1);
+        least = named[lane] < least ? named[lane] : least;
+        most = named[lane] > most ? named[lane] : most;
+      }
+      GroupRecord& record = groupBoxes[g / kRefGroup];
+      if (g % kRefGroup == 0) record.base = least;
+      if (least < record.base || most - record.base > UINT16_MAX) {
+        record.inRefs |= static_cast<uint8_t>(1u << (g % kRefGroup));
+        continue;
+      }
+      for (uint32_t lane = 0; lane < lanes; ++lane) {
+        refGroups[g].fromBase[lane] = static_cast<uint16_t>(named[lane] - record.base);
+      }
     }
     if (growAncestors) {
       float lowAt[3], highAt[3];
@@ -908,7 +929,7 @@ struct RefBoxSlabs {
 
   // A bit for each box of the group that the line meets between the origin
   // and `reach`, and the distance along it where it enters each.
-  unsigned Meets(const Octree::RefGroup& group, float reach, float entries[8]) const {
+  unsigned Meets(const Octree::BoxSteps& group, float reach, float entries[8]) const {
     static_assert(Octree::kRefGroup == 8, "two vectors a group");
     Lanes nearFirst = {0.0f, 0.0f, 0.0f, 0.0f};
     Lanes nearSecond = nearFirst;
@@ -941,7 +962,7 @@ struct RefBoxSlabs {
 #if defined(__x86_64__)
   // Meets with the group's eight boxes in one vector; the same arithmetic,
   // so the same answers.
-  __attribute__((target("avx2"))) unsigned MeetsWide(const Octree::RefGroup& group, float reach,
+  __attribute__((target("avx2"))) unsigned MeetsWide(const Octree::BoxSteps& group, float reach,
                                                      float entries[8]) const {
     __m256 nearest = _mm256_setzero_ps();
     __m256 farthest = _mm256_set1_ps(reach);
@@ -1033,7 +1054,7 @@ __attribute__((always_inline)) inline unsigned CrossesEight(const RaySlabs& slab
 
 template <bool kWide>
 __attribute__((always_inline)) inline unsigned Meets(const RefBoxSlabs& boxes,
-                                                     const Octree::RefGroup& group, float reach,
+                                                     const Octree::BoxSteps& group, float reach,
                                                      float entries[8]) {
 #if defined(__x86_64__)
   if constexpr (kWide) return boxes.MeetsWide(group, reach, entries);
@@ -1175,24 +1196,28 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         const uint32_t from = recordFirst > firstGroup ? 0 : firstGroup - recordFirst;
         const uint32_t to =
             lastGroup - recordFirst < kRefGroup ? lastGroup - recordFirst : kRefGroup - 1;
+        const GroupRecord& groups = groupBoxes[record];
         float groupEntries[kRefGroup];
-        unsigned groupsMet = Meets<kWide>(boxes, groupBoxes[record], reach, groupEntries) &
+        unsigned groupsMet = Meets<kWide>(boxes, groups.boxes, reach, groupEntries) &
                              ((2u << to) - 1) & ~((1u << from) - 1);
         for (unsigned fetch = groupsMet; fetch != 0; fetch &= fetch - 1) {
-          const uint32_t g = recordFirst + static_cast<uint32_t>(__builtin_ctz(fetch));
-          FetchRun(&refGroups[g], &refGroups[g] + 1);
-          __builtin_prefetch(&refs[boxedRefsFrom + g * kRefGroup]);
+          const unsigned k = static_cast<unsigned>(__builtin_ctz(fetch));
+          __builtin_prefetch(&refGroups[recordFirst + k]);
+          if ((groups.inRefs >> k) & 1u)
+            __builtin_prefetch(&refs[boxedRefsFrom + (recordFirst + k) * kRefGroup]);
         }
         for (; groupsMet != 0; groupsMet &= groupsMet - 1) {
-          const uint32_t g = recordFirst + static_cast<uint32_t>(__builtin_ctz(groupsMet));
+          const unsigned k = static_cast<unsigned>(__builtin_ctz(groupsMet));
+          const uint32_t g = recordFirst + k;
           const RefGroup& group = refGroups[g];
+          const bool inRefs = ((groups.inRefs >> k) & 1u) != 0;
           // The lanes in use: the node's run starts the group, and may end
           // within it.
           const uint32_t groupFirst = boxedRefsFrom + g * kRefGroup;
           const unsigned lanes =
               (1u << (end - groupFirst < kRefGroup ? end - groupFirst : kRefGroup)) - 1;
           float entries[kRefGroup];
-          unsigned met = Meets<kWide>(boxes, group, reach, entries) & lanes;
+          unsigned met = Meets<kWide>(boxes, group.boxes, reach, entries) & lanes;
           // Room kept for a whole group: counting its bits costs a call on
           // processors without a population count instruction.
           if (count > kMostMet - static_cast<int>(kRefGroup)) {
@@ -1202,7 +1227,8 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
           for (; met != 0; met &= met - 1) {
             const int lane = __builtin_ctz(met);
             // Fetched now, so that the misses of all met triangles overlap.
-            const uint32_t ref = refs[groupFirst + lane];
+            const uint32_t ref =
+                inRefs ? refs[groupFirst + lane] : groups.base + group.fromBase[lane];
             __builtin_prefetch(&gLevelTriangles[ref & (kMaxOctreeTriangles - 1)]);
             InsertNearestFirst(nearest, &count, Met{ref, entries[lane]});
           }

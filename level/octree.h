@@ -160,16 +160,31 @@ class Octree {
   // tests a group's boxes together. Each such run starts a group, so a
   // group holds one node's references.
   static constexpr uint32_t kRefGroup = 8;
-  struct RefGroup {
+  struct BoxSteps {
     uint8_t low[3][kRefGroup];
     uint8_t high[3][kRefGroup];
   };
-  uint32_t boxedRefsFrom = 0;
-  std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> refGroups;
+  // A group's boxes and, unless its record lists it in `inRefs`, the
+  // indices of its triangles less the record's `base`: one cache line, so
+  // that the query reads a group the line meets in one fetch rather than
+  // fetching its references as well.
+  struct alignas(64) RefGroup {
+    BoxSteps boxes;
+    uint16_t fromBase[kRefGroup];
+  };
   // Lane k of record s holds the box of the boxes of group kRefGroup * s + k,
   // in the same steps, so that the query tests a leaf's groups eight at a
-  // time and reads only those the line meets.
-  std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> groupBoxes;
+  // time and reads only those the line meets. Bit k of `inRefs` marks a
+  // group whose triangles do not all lie within 65536 of `base`: the query
+  // reads its references from `refs`.
+  struct alignas(64) GroupRecord {
+    BoxSteps boxes;
+    uint32_t base;
+    uint8_t inRefs;
+  };
+  uint32_t boxedRefsFrom = 0;
+  std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> refGroups;
+  std::vector<GroupRecord, platform::ZeroedAllocator<GroupRecord>> groupBoxes;
 
  private:
   // The ray query, testing eight boxes in one vector when kWide.

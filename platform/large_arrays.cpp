@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform {
 
@@ -51,13 +52,22 @@ void AdviseLargePages(void* data, size_t bytes) {
   madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
-void* AllocateLarge(size_t count, size_t size) {
+void* AllocateLarge(size_t count, size_t size, size_t alignment) {
   // No block may be larger than the address space can span, which also
   // keeps the rounding up to whole large pages from wrapping.
   if (size != 0 && count > PTRDIFF_MAX / size) throw std::bad_array_new_length();
   const size_t bytes = count * size;
-  void* block =
-      FromKernel(bytes) ? MapLargePages(bytes) : std::calloc(count == 0 ? 1 : count, size);
+  void* block = nullptr;
+  if (FromKernel(bytes)) {
+    block = MapLargePages(bytes);
+  } else if (alignment <= alignof(std::max_align_t)) {
+    block = std::calloc(count == 0 ? 1 : count, size);
+  } else {
+    // aligned_alloc wants a whole number of alignments, and at least one.
+    const size_t rounded = ((bytes == 0 ? 1 : bytes) + alignment - 1) & ~(alignment - 1);
+    block = std::aligned_alloc(alignment, rounded);
+    if (block != nullptr) std::memset(block, 0, rounded);
+  }
   if (block == nullptr) throw std::bad_alloc();
   return block;
 }

@@ -11,8 +11,8 @@ namespace platform {
 // 2 MiB pages with large pages asked for: filling a big level's arrays then
 // costs one page fault per 2 MiB, where each 4 KiB page of an unaligned
 // block's ends would cost one of its own. Throws std::bad_alloc when there
-// is no memory.
-void* AllocateLarge(size_t count, size_t size);
+// is no memory. A smaller block is aligned to `alignment`, a power of two.
+void* AllocateLarge(size_t count, size_t size, size_t alignment = alignof(std::max_align_t));
 // Gives back what AllocateLarge returned for the same count and size.
 void FreeLarge(void* block, size_t count, size_t size);
 
@@ -24,7 +24,7 @@ struct LargeAllocator {
   template <class U>
   LargeAllocator(const LargeAllocator<U>&) {}
 
-  T* allocate(size_t count) { return static_cast<T*>(AllocateLarge(count, sizeof(T))); }
+  T* allocate(size_t count) { return static_cast<T*>(AllocateLarge(count, sizeof(T), alignof(T))); }
   void deallocate(T* p, size_t count) { FreeLarge(p, count, sizeof(T)); }
 
   template <class U>

@@ -71,4 +71,25 @@ TEST(RayCastThroughAStack, FindsTheNearestOfMoreBoxesThanItSortsAtOnce) {
   EXPECT_NEAR(hit, 10.0f, 1e-3f);
 }
 
+// A floor, 70000 specks in a far corner's leaf and a second floor above the
+// first: the upper floor's index lies too far from the lower's to be stored
+// beside their leaf's boxes, and the query must still find it.
+TEST(RayCastThroughFarIndices, FindsATriangleListedFarFromTheLeafsFirst) {
+  std::vector<Corners> triangles = {kFloor};
+  for (int k = 1; k < 70000; ++k) {
+    const Vector3 speck(60.0f, -60.0f + 0.001f * static_cast<float>(k), 60.0f);
+    triangles.push_back({speck, speck + Vector3(0, 0, 0.5f), speck + Vector3(0.5f, 0, 0)});
+  }
+  Corners upper = kFloor;
+  for (Vector3& corner : upper) corner.y = 10.0f;
+  triangles.push_back(upper);
+  FakeClock clock{FreshTicks()};
+  LoadedLevel level(SoupLevel(triangles, 2, Vector3(-64, -64, -64), Vector3(64, 64, 64)));
+  ASSERT_TRUE(level.ok) << level.error;
+  const Ray ray{Vector3(-10, 30, -10), Vector3(0.01f, -1.0f, 0.013f)};
+  float hit = -1.0f;
+  ASSERT_TRUE(level.data.octree.RayCast(&ray, 100.0f, &hit));
+  EXPECT_NEAR(hit, 20.0f, 1e-3f);
+}
+
 }  // namespace
