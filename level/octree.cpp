@@ -113,7 +113,9 @@ Octree::Octree(Octree&& other) noexcept
       childContents(std::move(other.childContents)),
       boxedRefsFrom(other.boxedRefsFrom),
       refGroups(std::move(other.refGroups)),
-      groupBoxes(std::move(other.groupBoxes)) {
+      groupBoxes(std::move(other.groupBoxes)),
+      leafStepsAt(std::move(other.leafStepsAt)),
+      leafSteps(std::move(other.leafSteps)) {
   other.Clear();
 }
 
@@ -135,6 +137,8 @@ Octree& Octree::operator=(Octree&& other) noexcept {
   boxedRefsFrom = other.boxedRefsFrom;
   refGroups = std::move(other.refGroups);
   groupBoxes = std::move(other.groupBoxes);
+  leafStepsAt = std::move(other.leafStepsAt);
+  leafSteps = std::move(other.leafSteps);
   other.Clear();
   return *this;
 }
@@ -146,6 +150,8 @@ void Octree::Clear() {
   decltype(childContents)().swap(childContents);
   decltype(refGroups)().swap(refGroups);
   decltype(groupBoxes)().swap(groupBoxes);
+  decltype(leafStepsAt)().swap(leafStepsAt);
+  decltype(leafSteps)().swap(leafSteps);
   boxedRefsFrom = 0;
   std::vector<int32_t>().swap(cellsPerAxis);
   std::vector<Vector3>().swap(cellSize);
@@ -163,11 +169,12 @@ int32_t Octree::Depth(int32_t index) {
 size_t Octree::MemoryBytes() const {
   // The references' run is reserved for the most the file could hold, but
   // only the pages written are ever backed by memory.
-  size_t bytes = nodes.capacity() * sizeof(OctreeNode) + refs.size() * sizeof(uint32_t) +
-                 grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box) +
-                 childContents.capacity() * sizeof(ChildContents) +
-                 refGroups.capacity() * sizeof(RefGroup) +
-                 groupBoxes.capacity() * sizeof(GroupRecord);
+  size_t bytes =
+      nodes.capacity() * sizeof(OctreeNode) + refs.size() * sizeof(uint32_t) +
+      grid.capacity() * sizeof(grid[0]) + contents.capacity() * sizeof(Box) +
+      childContents.capacity() * sizeof(ChildContents) + refGroups.capacity() * sizeof(RefGroup) +
+      groupBoxes.capacity() * sizeof(GroupRecord) + leafStepsAt.capacity() * sizeof(uint32_t) +
+      leafSteps.capacity() * sizeof(LeafSteps);
   for (const auto& cells : grid) bytes += cells.capacity() * sizeof(int32_t);
   return bytes;
 }
@@ -467,6 +474,7 @@ void Octree::MeasureContents(const Vector3* positions, const LevelTriangle* tria
     }
     childContents.push_back(block);
   }
+  MeasureLeafSteps();
   // The query reads the positions' boxes from childContents; only the
   // root's is wanted here.
   contents.resize(1);
@@ -646,6 +654,99 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
       Grow(contents[MeasuredAncestor(i)], Vector3(lowAt[0], lowAt[1], lowAt[2]),
            Vector3(highAt[0], highAt[1], highAt[2]));
     }
+  }
+}
+
+void Octree::MeasureLeafSteps() {
+  leafStepsAt.clear();
+  leafSteps.clear();
+  const int32_t depth = kContentLevels - 1;
+  if (levelCount <= kContentLevels || childContents.empty()) return;
+  const size_t first = CompleteOctreeNodeCount(depth);
+  const size_t end = CompleteOctreeNodeCount(depth + 1);
+  leafStepsAt.assign(end - first, kNoLeafSteps);
+  for (size_t i = first; i < end; ++i) {
+    const OctreeNode& node = nodes[i];
+    if (node.IsLeaf() || !node.LeavesHoldTriangles()) continue;
+    const int32_t index = static_cast<int32_t>(i);
+    // The node's content box, as the query reads it.
+    const ChildContents& around = childContents[Parent(index)];
+    const int32_t lane = (index - 1) % 8;
+    float from[3], step[3], perStep[3];
+    bool usable = true;
+    for (int axis = 0; axis < 3; ++axis) {
+      from[axis] = around.low[axis][lane];
+      step[axis] = (around.high[axis][lane] - from[axis]) * kPerRefBoxStep;
+      perStep[axis] = 1.0f / step[axis];
+      usable = usable && step[axis] > 0.0f && step[axis] < kFarthest;
+    }
+    LeafSteps steps{};
+    uint32_t groupEnd = 0;
+    bool anyGroup = false;
+    for (int32_t k = 0; k < 8 && usable; ++k) {
+      steps.groupsFrom[k] = static_cast<uint8_t>(anyGroup ? groupEnd - steps.firstGroup : 0);
+      const OctreeNode& child = nodes[Child(index, k)];
+      for (int axis = 0; axis < 3; ++axis) {
+        steps.boxes.low[axis][k] = 255;
+        steps.boxes.high[axis][k] = 0;
+      }
+      if (!child.LeavesHoldTriangles()) continue;
+      // Only a leaf of the deepest level has groups; a child's groups must
+      // follow the previous child's, as runs stored in order do.
+      if (!child.IsLeaf() || child.firstRef < boxedRefsFrom) {
+        usable = false;
+        break;
+      }
+      const uint32_t firstGroup = (child.firstRef - boxedRefsFrom) / kRefGroup;
+      const uint32_t lastGroup =
+          (child.firstRef + child.RefCount() - 1 - boxedRefsFrom) / kRefGroup;
+      if (!anyGroup) steps.firstGroup = groupEnd = firstGroup;
+      anyGroup = true;
+      if (firstGroup != groupEnd || lastGroup + 1 - steps.firstGroup > 255) {
+        usable = false;
+        break;
+      }
+      groupEnd = lastGroup + 1;
+      // What the child holds: its groups' boxes, within its own box.
+      const Box frame = RefFrame(child);
+      const float frameFrom[3] = {frame.min.x, frame.min.y, frame.min.z};
+      const float frameSize[3] = {frame.max.x - frame.min.x, frame.max.y - frame.min.y,
+                                  frame.max.z - frame.min.z};
+      const float boxMin[3] = {child.boxMin.x, child.boxMin.y, child.boxMin.z};
+      const float boxMax[3] = {child.boxMax.x, child.boxMax.y, child.boxMax.z};
+      bool empty = false;
+      uint8_t low[3], high[3];
+      for (int axis = 0; axis < 3; ++axis) {
+        uint8_t least = 255, most = 0;
+        for (uint32_t g = firstGroup; g <= lastGroup; ++g) {
+          const BoxSteps& boxes = groupBoxes[g / kRefGroup].boxes;
+          least = boxes.low[axis][g % kRefGroup] < least ? boxes.low[axis][g % kRefGroup] : least;
+          most = boxes.high[axis][g % kRefGroup] > most ? boxes.high[axis][g % kRefGroup] : most;
+        }
+        const float frameStep = frameSize[axis] * kPerRefBoxStep;
+        const float lowAt =
+            Most(frameFrom[axis] + static_cast<float>(least) * frameStep, boxMin[axis]);
+        const float highAt =
+            Least(frameFrom[axis] + static_cast<float>(most) * frameStep, boxMax[axis]);
+        // Outside the node's content box only in a file whose boxes do
+        // not nest: such a node keeps its children's records.
+        if (!(lowAt >= from[axis] && highAt <= around.high[axis][lane]))
+          usable = usable && lowAt > highAt;
+        empty = empty || !(lowAt <= highAt);
+        low[axis] = LowStep((lowAt - from[axis]) * perStep[axis]);
+        high[axis] = HighStep((highAt - from[axis]) * perStep[axis]);
+      }
+      // A child whose triangles lie outside its box holds no hit.
+      if (empty) continue;
+      for (int axis = 0; axis < 3; ++axis) {
+        steps.boxes.low[axis][k] = low[axis];
+        steps.boxes.high[axis][k] = high[axis];
+      }
+    }
+    if (!usable || !anyGroup) continue;
+    steps.groupsFrom[8] = static_cast<uint8_t>(groupEnd - steps.firstGroup);
+    leafStepsAt[i - first] = static_cast<uint32_t>(leafSteps.size());
+    leafSteps.push_back(steps);
   }
 }
 
@@ -1108,11 +1209,15 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
   struct Entry {
     int32_t index;
     float entry;
+    uint32_t leafSteps;
   };
   // Each level down replaces one entry with at most eight.
   Entry stack[7 * kMaxOctreeLevels + 1];
   int top = 0;
-  stack[top++] = Entry{0, entry};
+  stack[top++] = Entry{0, entry, kNoLeafSteps};
+  // The positions whose records leafStepsAt gives.
+  const size_t leafStepsFirst = childContents.size();
+  const size_t leafStepsEnd = leafStepsFirst + leafStepsAt.size();
   // Child k takes the upper x, y and z halves by its bits 2, 1 and 0. The
   // line passes child nearFirst ^ away before child nearFirst ^ (away | b)
   // for any bits b, and away <= (away | b): children pushed by falling
@@ -1123,6 +1228,32 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
   while (top > 0) {
     const Entry next = stack[--top];
     if (cutOff && next.entry > best * 1.0001f + margin) continue;
+    if (next.leafSteps != kNoLeafSteps) {
+      // The node's content box is the frame of its children's boxes.
+      const ChildContents& around = childContents[Parent(next.index)];
+      const int32_t lane = (next.index - 1) % 8;
+      const Box frame{Vector3(around.low[0][lane], around.low[1][lane], around.low[2][lane]),
+                      Vector3(around.high[0][lane], around.high[1][lane], around.high[2][lane])};
+      RefBoxSlabs children;
+      if (children.Set(slabs, frame)) {
+        const LeafSteps& steps = leafSteps[next.leafSteps];
+        float entries[8];
+        const unsigned met = Meets<kWide>(children, steps.boxes, best * 1.0001f + margin, entries);
+        for (int32_t away = 7; away >= 0; --away) {
+          const int32_t k = away ^ nearFirst;
+          if ((met & (1u << k)) == 0) continue;
+          const int32_t child = Child(next.index, k);
+          // Its record and its group boxes are read first when it is
+          // entered.
+          __builtin_prefetch(&nodes[child]);
+          const uint32_t firstGroup = steps.firstGroup + steps.groupsFrom[k];
+          const uint32_t lastGroup = steps.firstGroup + steps.groupsFrom[k + 1] - 1;
+          FetchRun(&groupBoxes[firstGroup / kRefGroup], &groupBoxes[lastGroup / kRefGroup] + 1);
+          stack[top++] = Entry{child, entries[k], kNoLeafSteps};
+        }
+        continue;
+      }
+    }
     const OctreeNode& node = nodes[next.index];
     if (measured > 0 && !node.IsLeaf() && static_cast<size_t>(next.index) < childContents.size()) {
       // What lies below a child lies within its content box, which is
@@ -1135,12 +1266,21 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         // Its record is read when it is taken off the stack, and below the
         // content boxes so are its children's, to find which to enter.
         const int32_t child = Child(next.index, k);
-        __builtin_prefetch(&nodes[child]);
-        if (static_cast<size_t>(child) >= childContents.size() &&
-            static_cast<size_t>(Child(child, 7)) < nodes.size()) {
-          FetchRun(&nodes[Child(child, 0)], &nodes[Child(child, 7)] + 1);
+        uint32_t steps = kNoLeafSteps;
+        if (static_cast<size_t>(child) >= leafStepsFirst &&
+            static_cast<size_t>(child) < leafStepsEnd) {
+          steps = leafStepsAt[static_cast<size_t>(child) - leafStepsFirst];
         }
-        stack[top++] = Entry{child, entries[k]};
+        if (steps != kNoLeafSteps) {
+          __builtin_prefetch(&leafSteps[steps]);
+        } else {
+          __builtin_prefetch(&nodes[child]);
+          if (static_cast<size_t>(child) >= childContents.size() &&
+              static_cast<size_t>(Child(child, 7)) < nodes.size()) {
+            FetchRun(&nodes[Child(child, 0)], &nodes[Child(child, 7)] + 1);
+          }
+        }
+        stack[top++] = Entry{child, entries[k], steps};
       }
       continue;
     }
@@ -1149,7 +1289,7 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         const int32_t child = Child(next.index, away ^ nearFirst);
         float t = 0.0f;
         if (!nodes[child].LeavesHoldTriangles() || !slabs.Hits(nodes[child], &t)) continue;
-        stack[top++] = Entry{child, t};
+        stack[top++] = Entry{child, t, kNoLeafSteps};
         // A leaf's group boxes are read first when it is entered.
         const OctreeNode& pushed = nodes[child];
         if (pushed.IsLeaf() && pushed.firstRef >= boxedRefsFrom && pushed.RefCount() > 0) {

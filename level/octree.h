@@ -185,6 +185,23 @@ class Octree {
   uint32_t boxedRefsFrom = 0;
   std::vector<RefGroup, platform::ZeroedAllocator<RefGroup>> refGroups;
   std::vector<GroupRecord, platform::ZeroedAllocator<GroupRecord>> groupBoxes;
+  // For a node on the level below those of childContents whose children
+  // are all deepest-level leaves: the box of what each child holds within
+  // its own box, in 255 steps a side across the node's content box (none
+  // for a child that holds nothing), and where each child's groups start,
+  // child k's from firstGroup + groupsFrom[k] to firstGroup +
+  // groupsFrom[k + 1]. One cache line, which the query reads instead of
+  // the eight children's records.
+  struct alignas(64) LeafSteps {
+    BoxSteps boxes;
+    uint32_t firstGroup;
+    uint8_t groupsFrom[9];
+  };
+  static constexpr uint32_t kNoLeafSteps = UINT32_MAX;
+  // The record in `leafSteps` of each position of that level, from its
+  // first on, or kNoLeafSteps; empty for a tree that does not reach below it.
+  platform::LargeArray<uint32_t> leafStepsAt;
+  std::vector<LeafSteps, platform::ZeroedAllocator<LeafSteps>> leafSteps;
 
  private:
   // The ray query, testing eight boxes in one vector when kWide.
@@ -203,6 +220,9 @@ class Octree {
   // boxes also grow its ancestor's in `contents`.
   void MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles,
                        bool growAncestors);
+  // Fills `leafStepsAt` and `leafSteps` once the groups and childContents
+  // are measured.
+  void MeasureLeafSteps();
   // The position on the deepest level of `contents` above `index`.
   size_t MeasuredAncestor(size_t index) const;
 };
