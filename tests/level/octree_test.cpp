@@ -1,4 +1,5 @@
-// The octree's ray query at its edges. Its answers on whole levels are checked in level_property_test.
+// The octree's ray query at its edges. Its answers on whole levels are checked in
+// level_property_test.
 #include "level/octree.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ TEST(RayHitsBox, SlabsAndDirection) {
   parallel.origin.x = 10.0f;                    // on the slab's face: inside
   EXPECT_TRUE(RayHitsBox(&parallel, lo, hi));
   Ray ray{Vector3(0, 0, 0), Vector3(0, 0, 1)};
-  EXPECT_FALSE(RayHitsBox(&ray, Vector3(-1, -1, -20), Vector3(1, 1, -10)));  // behind
+  EXPECT_FALSE(RayHitsBox(&ray, Vector3(-1, -1, -20), Vector3(1, 1, -10)));   // behind
   EXPECT_TRUE(RayHitsBox(&ray, Vector3(-1, -1, 1000), Vector3(1, 1, 1010)));  // far ahead
 }
 
@@ -53,6 +54,17 @@ TEST_F(RayCast, HitsOnlyTheFrontWithinTheSegmentEndExcluded) {
   }
 }
 
+// Where a ray down, slanted a little so that it runs parallel to no axis,
+// first hits a soup of `levels` octree levels; -1 for no hit.
+float SlantedHitDown(const std::vector<Corners>& triangles, int32_t levels) {
+  FakeClock clock{FreshTicks()};
+  LoadedLevel level(SoupLevel(triangles, levels, Vector3(-64, -64, -64), Vector3(64, 64, 64)));
+  EXPECT_TRUE(level.ok) << level.error;
+  const Ray ray{Vector3(-10, 30, -10), Vector3(0.01f, -1.0f, 0.013f)};
+  float hit = -1.0f;
+  return level.ok && level.data.octree.RayCast(&ray, 100.0f, &hit) ? hit : -1.0f;
+}
+
 // Forty floors stacked in one leaf, the highest listed first: a ray down
 // through them all meets more boxes than the query sorts at once, and must
 // still find the highest.
@@ -62,13 +74,7 @@ TEST(RayCastThroughAStack, FindsTheNearestOfMoreBoxesThanItSortsAtOnce) {
     const float y = 20.0f - 0.5f * static_cast<float>(k);
     floors.push_back({Vector3(-50, y, -50), Vector3(-50, y, 50), Vector3(50, y, -50)});
   }
-  FakeClock clock{FreshTicks()};
-  LoadedLevel level(SoupLevel(floors, 1, Vector3(-64, -64, -64), Vector3(64, 64, 64)));
-  ASSERT_TRUE(level.ok) << level.error;
-  const Ray ray{Vector3(-10, 30, -10), Vector3(0.01f, -1.0f, 0.013f)};
-  float hit = -1.0f;
-  ASSERT_TRUE(level.data.octree.RayCast(&ray, 100.0f, &hit));
-  EXPECT_NEAR(hit, 10.0f, 1e-3f);
+  EXPECT_NEAR(SlantedHitDown(floors, 1), 10.0f, 1e-3f);
 }
 
 // A floor, 70000 specks in a far corner's leaf and a second floor above the
@@ -83,13 +89,7 @@ TEST(RayCastThroughFarIndices, FindsATriangleListedFarFromTheLeafsFirst) {
   Corners upper = kFloor;
   for (Vector3& corner : upper) corner.y = 10.0f;
   triangles.push_back(upper);
-  FakeClock clock{FreshTicks()};
-  LoadedLevel level(SoupLevel(triangles, 2, Vector3(-64, -64, -64), Vector3(64, 64, 64)));
-  ASSERT_TRUE(level.ok) << level.error;
-  const Ray ray{Vector3(-10, 30, -10), Vector3(0.01f, -1.0f, 0.013f)};
-  float hit = -1.0f;
-  ASSERT_TRUE(level.data.octree.RayCast(&ray, 100.0f, &hit));
-  EXPECT_NEAR(hit, 20.0f, 1e-3f);
+  EXPECT_NEAR(SlantedHitDown(triangles, 2), 20.0f, 1e-3f);
 }
 
 }  // namespace
