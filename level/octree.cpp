@@ -657,6 +657,15 @@ void Octree::MeasureRefBoxes(const Vector3* positions, const LevelTriangle* tria
   }
 }
 
+// Inline: the ray query reads a frame here for every node of leafSteps it
+// enters.
+inline Octree::Box Octree::ContentBox(int32_t index) const {
+  const ChildContents& around = childContents[Parent(index)];
+  const int32_t k = (index - 1) % 8;
+  return Box{Vector3(around.low[0][k], around.low[1][k], around.low[2][k]),
+             Vector3(around.high[0][k], around.high[1][k], around.high[2][k])};
+}
+
 void Octree::MeasureLeafSteps() {
   leafStepsAt.clear();
   leafSteps.clear();
@@ -669,16 +678,15 @@ void Octree::MeasureLeafSteps() {
     const OctreeNode& node = nodes[i];
     if (node.IsLeaf() || !node.LeavesHoldTriangles()) continue;
     const int32_t index = static_cast<int32_t>(i);
-    // The node's content box, as the query reads it.
-    const ChildContents& around = childContents[Parent(index)];
-    const int32_t lane = (index - 1) % 8;
-    float from[3], step[3], perStep[3];
+    const Box around = ContentBox(index);
+    const float from[3] = {around.min.x, around.min.y, around.min.z};
+    const float to[3] = {around.max.x, around.max.y, around.max.z};
+    float perStep[3];
     bool usable = true;
     for (int axis = 0; axis < 3; ++axis) {
-      from[axis] = around.low[axis][lane];
-      step[axis] = (around.high[axis][lane] - from[axis]) * kPerRefBoxStep;
-      perStep[axis] = 1.0f / step[axis];
-      usable = usable && step[axis] > 0.0f && step[axis] < kFarthest;
+      const float step = (to[axis] - from[axis]) * kPerRefBoxStep;
+      perStep[axis] = 1.0f / step;
+      usable = usable && step > 0.0f && step < kFarthest;
     }
     LeafSteps steps{};
     uint32_t groupEnd = 0;
@@ -728,11 +736,10 @@ void Octree::MeasureLeafSteps() {
             Most(frameFrom[axis] + static_cast<float>(least) * frameStep, boxMin[axis]);
         const float highAt =
             Least(frameFrom[axis] + static_cast<float>(most) * frameStep, boxMax[axis]);
+        empty = empty || !(lowAt <= highAt);
         // Outside the node's content box only in a file whose boxes do
         // not nest: such a node keeps its children's records.
-        if (!(lowAt >= from[axis] && highAt <= around.high[axis][lane]))
-          usable = usable && lowAt > highAt;
-        empty = empty || !(lowAt <= highAt);
+        if (!empty && !(lowAt >= from[axis] && highAt <= to[axis])) usable = false;
         low[axis] = LowStep((lowAt - from[axis]) * perStep[axis]);
         high[axis] = HighStep((highAt - from[axis]) * perStep[axis]);
       }
@@ -1230,12 +1237,8 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
     if (cutOff && next.entry > best * 1.0001f + margin) continue;
     if (next.leafSteps != kNoLeafSteps) {
       // The node's content box is the frame of its children's boxes.
-      const ChildContents& around = childContents[Parent(next.index)];
-      const int32_t lane = (next.index - 1) % 8;
-      const Box frame{Vector3(around.low[0][lane], around.low[1][lane], around.low[2][lane]),
-                      Vector3(around.high[0][lane], around.high[1][lane], around.high[2][lane])};
       RefBoxSlabs children;
-      if (children.Set(slabs, frame)) {
+      if (children.Set(slabs, ContentBox(next.index))) {
         const LeafSteps& steps = leafSteps[next.leafSteps];
         float entries[8];
         const unsigned met = Meets<kWide>(children, steps.boxes, best * 1.0001f + margin, entries);

@@ -220,6 +220,8 @@ class Octree {
   // boxes also grow its ancestor's in `contents`.
   void MeasureRefBoxes(const Vector3* positions, const LevelTriangle* triangles,
                        bool growAncestors);
+  // The content box of the node at `index`, from its parent's childContents.
+  Box ContentBox(int32_t index) const;
   // Fills `leafStepsAt` and `leafSteps` once the groups and childContents
   // are measured.
   void MeasureLeafSteps();
