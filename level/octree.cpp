@@ -1109,6 +1109,24 @@ void FetchRun(const T* begin, const T* end) {
   __builtin_prefetch(to - 1);
 }
 
+// The bits of a mask of children, child k moved to bit k ^ flip: taking the
+// result's bits from the highest down visits the children in falling
+// k ^ flip, with a branch for each child taken rather than one for each of
+// the eight, which the processor would often mispredict.
+inline unsigned FlipChildBits(unsigned bits, int32_t flip) {
+  if (flip & 1) bits = ((bits & 0x55u) << 1) | ((bits >> 1) & 0x55u);
+  if (flip & 2) bits = ((bits & 0x33u) << 2) | ((bits >> 2) & 0x33u);
+  if (flip & 4) bits = ((bits & 0x0Fu) << 4) | (bits >> 4);
+  return bits;
+}
+
+// Takes the highest set bit off `bits` and returns its position.
+inline int32_t TakeHighestBit(unsigned* bits) {
+  const int32_t bit = 31 - __builtin_clz(*bits);
+  *bits &= ~(1u << bit);
+  return bit;
+}
+
 // Inserts `item` among the first `count` of `items`, which are kept nearest
 // first.
 template <class T>
@@ -1242,9 +1260,8 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
         const LeafSteps& steps = leafSteps[next.leafSteps];
         float entries[8];
         const unsigned met = Meets<kWide>(children, steps.boxes, best * 1.0001f + margin, entries);
-        for (int32_t away = 7; away >= 0; --away) {
-          const int32_t k = away ^ nearFirst;
-          if ((met & (1u << k)) == 0) continue;
+        for (unsigned away = FlipChildBits(met, nearFirst); away != 0;) {
+          const int32_t k = TakeHighestBit(&away) ^ nearFirst;
           const int32_t child = Child(next.index, k);
           // Its record and its group boxes are read first when it is
           // entered.
@@ -1263,9 +1280,8 @@ __attribute__((always_inline)) inline bool Octree::CastRay(const Ray* ray, float
       // within the child's own but for the rounding margin.
       float entries[8];
       const unsigned crossed = CrossesEight<kWide>(slabs, childContents[next.index], entries);
-      for (int32_t away = 7; away >= 0; --away) {
-        const int32_t k = away ^ nearFirst;
-        if ((crossed & (1u << k)) == 0) continue;
+      for (unsigned away = FlipChildBits(crossed, nearFirst); away != 0;) {
+        const int32_t k = TakeHighestBit(&away) ^ nearFirst;
         // Its record is read when it is taken off the stack, and below the
         // content boxes so are its children's, to find which to enter.
         const int32_t child = Child(next.index, k);
