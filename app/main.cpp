@@ -43,14 +43,17 @@ int main(int argc, char** argv) {
   if (!demo.Open(gOptions.recordPath, gOptions.playPath, gOptions.timedemoPath, error)) {
     return Fail(error);
   }
-  if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == -1) {
+  // Video first and sound on its own, so that each failure is told as what
+  // it is.
+  if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == -1) {
+    return Fail(std::string("start-up failed: cannot start SDL: ") + SDL_GetError());
+  }
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == -1) {
     std::fprintf(stderr, "driftwing: start-up failed: cannot start SDL: %s\n", SDL_GetError());
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == 0) {
-      std::fprintf(stderr,
-                   "driftwing: no sound device could be opened; to play without sound, run "
-                   "with SDL_AUDIODRIVER=dummy\n");
-      SDL_Quit();
-    }
+    std::fprintf(stderr,
+                 "driftwing: no sound device could be opened; to play without sound, run "
+                 "with SDL_AUDIODRIVER=dummy\n");
+    SDL_Quit();
     return 1;
   }
   // The menu uploads a texture as it is built, so the window comes first.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/options.h"
@@ -41,6 +42,24 @@ void PrintVideoSizes() {
     list += std::to_string(size.width) + " x " + std::to_string(size.height);
   }
   std::fprintf(stderr, "driftwing: sizes offered: %s\n", list.c_str());
+}
+
+// SDL falls back to a driver that draws where no one sees when it reaches
+// no display: a game running unseen is never what a player wants, so such
+// a driver serves only when SDL_VIDEODRIVER asks for it.
+bool ReachedNoDisplay(std::string& error) {
+  char name[32] = "";
+  if (SDL_VideoDriverName(name, sizeof name) == nullptr) return false;
+  const std::string driver = name;
+  if (driver != "offscreen" && driver != "dummy") return false;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if (asked != nullptr && asked[0] != '\0') return false;
+  const char* display = std::getenv("DISPLAY");
+  error = "cannot open a window: no display could be reached (DISPLAY is " +
+          (display != nullptr && display[0] != '\0' ? "\"" + std::string(display) + "\""
+                                                    : std::string("not set")) +
+          ")";
+  return true;
 }
 
 }  // namespace
@@ -102,6 +121,7 @@ bool ChangeVideoMode(int width, int height) {
 }
 
 bool InitVideo(std::string& error) {
+  if (ReachedNoDisplay(error)) return false;
   gVideoSizes = VideoSizesFrom(SDL_ListModes(nullptr, SDL_OPENGL | SDL_FULLSCREEN));
   PrintVideoSizes();
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);

@@ -11,7 +11,9 @@ run_suite() {
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   # GL tests share one virtual screen; the end-to-end tests start their own.
-  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+  # -noreset keeps the screen up between tests: a server that starts over as
+  # its last client leaves turns away whoever connects in that moment.
+  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" \
     env SDL_AUDIODRIVER=dummy ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Missing and damaged data as a player meets it. A start-up file stops the
-# game with a line that names it. A damaged level or level texture keeps the
-# game in the menu: "Play Game" says on stderr which file is wrong; once the
-# files are mended, "Play Game" plays.
+# game with a line that names it, as does a missing sound device or
+# display. A damaged level or level texture keeps the game in the menu:
+# "Play Game" says on stderr which file is wrong; once the files are
+# mended, "Play Game" plays.
 source "$(dirname "$0")/lib.sh"
 
 e2e_start_display
@@ -36,6 +37,15 @@ status=0
 [ "$status" -ne 0 ] && grep -q "SDL_AUDIODRIVER=dummy" "$E2E_TMP/out.log" ||
   e2e_fail "no audio device: status $status: $(cat "$E2E_TMP/out.log")"
 echo "ok: no audio device -> $(head -n 1 "$E2E_TMP/out.log")"
+
+# With no display to reach it says so and stops, rather than running unseen
+# on a driver that draws off screen.
+status=0
+(cd "$DRIFTWING_DATA" && env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy timeout 30 \
+  "$DRIFTWING_BIN") >"$E2E_TMP/out.log" 2>&1 || status=$?
+[ "$status" -ne 0 ] && [ "$status" -ne 124 ] && grep -q "no display could be reached" "$E2E_TMP/out.log" ||
+  e2e_fail "no display: status $status: $(cat "$E2E_TMP/out.log")"
+echo "ok: no display -> $(grep "no display" "$E2E_TMP/out.log")"
 
 PLAY=(590 302)  # main menu: "Play Game"
 shows_main_menu() { above "$(fraction "$1" 370 45 410 280 "r>0.85")" 0.1 && ! is_play_frame "$1"; }

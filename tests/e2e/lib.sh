@@ -61,7 +61,9 @@ e2e_start_display() {
   local n size=${1:-1024x768}
   for n in $(seq 140 240); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    # -noreset: by default the server starts over when its last client
+    # leaves, and a game connecting in that moment reaches no display.
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 300); do
       if xdpyinfo -display ":$n" >/dev/null 2>&1; then
