@@ -50,11 +50,10 @@ int main(int argc, char** argv) {
   }
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) == -1) {
     std::fprintf(stderr, "driftwing: start-up failed: cannot start SDL: %s\n", SDL_GetError());
-    std::fprintf(stderr,
-                 "driftwing: no sound device could be opened; to play without sound, run "
-                 "with SDL_AUDIODRIVER=dummy\n");
     SDL_Quit();
-    return 1;
+    return Fail(
+        "no sound device could be opened; to play without sound, run with "
+        "SDL_AUDIODRIVER=dummy");
   }
   // The menu uploads a texture as it is built, so the window comes first.
   if (!InitVideo(error)) {

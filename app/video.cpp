@@ -55,10 +55,9 @@ bool ReachedNoDisplay(std::string& error) {
   const char* asked = std::getenv("SDL_VIDEODRIVER");
   if (asked != nullptr && asked[0] != '\0') return false;
   const char* display = std::getenv("DISPLAY");
-  error = "cannot open a window: no display could be reached (DISPLAY is " +
-          (display != nullptr && display[0] != '\0' ? "\"" + std::string(display) + "\""
-                                                    : std::string("not set")) +
-          ")";
+  const std::string named =
+      display != nullptr && display[0] != '\0' ? "\"" + std::string(display) + "\"" : "not set";
+  error = "cannot open a window: no display could be reached (DISPLAY is " + named + ")";
   return true;
 }
 
