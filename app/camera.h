@@ -1,16 +1,6 @@
 #pragma once
+#include "world/quaternion.h"
 #include "world/vector3.h"
-
-struct Quaternion {
-  float x = 0.0f, y = 0.0f, z = 0.0f, w = 1.0f;
-
-  // The axis is used as given, not normalised.
-  void FromAxisAngle(const Vector3& axis, float degrees);
-  // Hamilton product.
-  Quaternion operator*(const Quaternion& b) const;
-  // Column-major, as glMultMatrixf takes it; the quaternion is not normalised.
-  void ToMatrix(float m[16]) const;
-};
 
 // The eye: a position and three angles in degrees, turned into the view with
 // quaternions.

@@ -10,7 +10,10 @@
 #include "app/fonts.h"
 #include "app/input.h"
 #include "app/video.h"
+#include "app/world_sounds.h"
 #include "platform/clock.h"
+#include "platform/input.h"
+#include "world/player_ship.h"
 
 Game::Game() {}
 
@@ -131,8 +134,20 @@ void Game::EnterPlay() {
 
 void Game::PlayFrame(float dt) {
   inputTimer += dt;
+  // The ship steers by the view the last frame drew.
+  ShipCommand command;
+  command.pitch = camera.pitch;
+  command.yaw = camera.yaw;
   HandleInput(dt);
+  command.controls = ControlsHeld(platform::KeyState(), gInput.buttons);
+  PlayerShip* ship = LocalShip();
+  if (ship) ship->command = command;
   world.Update(dt);
+  if (ship) {
+    camera.position = ship->eye;
+    camera.roll = ship->bank;
+  }
+  PlayWorldSounds(world.events);
   glLoadIdentity();
   camera.Apply();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -141,6 +156,11 @@ void Game::PlayFrame(float dt) {
   DrawHud();
   glFlush();
   SDL_GL_SwapBuffers();
+}
+
+PlayerShip* Game::LocalShip() {
+  if (world.entities.empty() || world.entities.front()->kind != kKindPlayerShip) return nullptr;
+  return static_cast<PlayerShip*>(world.entities.front());
 }
 
 void Game::SetProjection(int width, int height) { SetPerspective(width, height, 10000.0); }

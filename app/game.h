@@ -67,6 +67,8 @@ class Game {
   // the pointer back at the centre, so play starts looking where it left off.
   void RecentrePointer();
   void DrawHud();
+  // The ship this game's player flies: the world's first entity.
+  class PlayerShip* LocalShip();
   void SetProjection(int width, int height);
 
   GameState state;

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/cursor.h"
 #include "platform/input.h"
+#include "world/ship_command.h"
 
 MouseSnapshot gInput;
 const uint8_t* gKeys = nullptr;
@@ -32,6 +33,17 @@ uint32_t GameButtons(uint8_t sdlMask) {
 }
 
 }  // namespace
+
+uint8_t ControlsHeld(const uint8_t* keys, uint32_t buttons) {
+  auto held = [keys](SDLKey a, SDLKey b) { return keys[a] != 0 || keys[b] != 0; };
+  uint8_t controls = 0;
+  if (held(SDLK_UP, SDLK_w)) controls |= kControlThrust;
+  if (held(SDLK_DOWN, SDLK_s)) controls |= kControlBack;
+  if (held(SDLK_LEFT, SDLK_a)) controls |= kControlStrafeLeft;
+  if (held(SDLK_RIGHT, SDLK_d)) controls |= kControlStrafeRight;
+  if (buttons & 1u) controls |= kControlFire;
+  return controls;
+}
 
 void IgnoreHeldKeys() {
   const uint8_t* keys = platform::KeyState();

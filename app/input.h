@@ -19,6 +19,11 @@ extern const uint8_t* gKeys;
 void IgnoreHeldKeys();
 bool KeyPressed(const uint8_t* keys, int key);
 
+// The controls of the player's ship that the keys and buttons hold: W or
+// Up thrusts, S or Down backs, A or Left and D or Right strafe, the left
+// button fires.
+uint8_t ControlsHeld(const uint8_t* keys, uint32_t buttons);
+
 // Play hides the pointer and, in a window, grabs it so mouse-look keeps it
 // inside; the menu shows and frees it.
 void CapturePointer(bool capture);

@@ -1,27 +1,21 @@
 #include "world/player_ship.h"
 
-#include <SDL.h>
-
 #include <cfloat>
 
-#include "app/camera.h"
-#include "app/input.h"
-#include "assets/static_assets.h"
-#include "platform/audio.h"
 #include "platform/clock.h"
-#include "platform/input.h"
+#include "world/quaternion.h"
 #include "world/rocket.h"
 #include "world/world.h"
+#include "world/world_events.h"
 
 namespace {
 
 constexpr float kThrust = 80.0f;
 constexpr float kRollRate = 50.0f;  // degrees per second while strafing
 constexpr float kRollRest = 0.5f;
+constexpr float kMaxBank = 10.0f;
 constexpr uint32_t kFireIntervalMs = 400;
 constexpr float kAimRange = 10000.0f;
-
-bool Held(const uint8_t* keys, SDLKey a, SDLKey b) { return keys[a] != 0 || keys[b] != 0; }
 
 }  // namespace
 
@@ -31,11 +25,17 @@ PlayerShip::PlayerShip() : Entity(kKindPlayerShip) {
   maxSpeed = 140.0f;
 }
 
+void PlayerShip::Bank(float degrees) {
+  bank += degrees;
+  if (bank > kMaxBank) bank = kMaxBank;
+  if (bank < -kMaxBank) bank = -kMaxBank;
+}
+
 void PlayerShip::Update(uint32_t, EntityList&, float dt) {
   if (lifetime <= 0.0f) alive = false;
 
-  // The camera's direction has its z axis mirrored against the world's.
-  const Vector3 c = gCamera->direction;
+  // The view's direction has its z axis mirrored against the world's.
+  const Vector3 c = ViewDirection(command.pitch, command.yaw);
   direction = Vector3(c.x, c.y, -c.z);
   Vector3 flat(c.x, 0.0f, -c.z);
   right = Vector3(c.z, 0.0f, c.x);  // as long as the flattened aim
@@ -43,7 +43,7 @@ void PlayerShip::Update(uint32_t, EntityList&, float dt) {
   // than fill the ship with NaNs.
   if (flat.LengthSquared() > 0.0f) forward = Normalized(flat);
 
-  if (gInput.buttons & 1u) {
+  if (command.Holds(kControlFire)) {
     if (fireMode == 0) {
       FireAimed();
     } else if (fireMode == 1) {
@@ -51,26 +51,25 @@ void PlayerShip::Update(uint32_t, EntityList&, float dt) {
     }
   }
 
-  gKeys = platform::KeyState();
   // The controls only bite while the ship touches the level.
   if (collided) {
-    if (Held(gKeys, SDLK_UP, SDLK_w)) AddForce(forward * kThrust);
-    if (Held(gKeys, SDLK_DOWN, SDLK_s)) AddForce(forward * -kThrust);
-    if (Held(gKeys, SDLK_LEFT, SDLK_a)) {
+    if (command.Holds(kControlThrust)) AddForce(forward * kThrust);
+    if (command.Holds(kControlBack)) AddForce(forward * -kThrust);
+    if (command.Holds(kControlStrafeLeft)) {
       AddForce(right * -kThrust);
-      gCamera->AddRoll(-kRollRate * dt);
-    } else if (Held(gKeys, SDLK_RIGHT, SDLK_d)) {
+      Bank(-kRollRate * dt);
+    } else if (command.Holds(kControlStrafeRight)) {
       AddForce(right * kThrust);
-      gCamera->AddRoll(kRollRate * dt);
+      Bank(kRollRate * dt);
     } else {
       // Ease the bank back to level.
-      if (gCamera->roll < kRollRest) gCamera->AddRoll(kRollRate * dt);
-      if (gCamera->roll > kRollRest) gCamera->AddRoll(-kRollRate * dt);
+      if (bank < kRollRest) Bank(kRollRate * dt);
+      if (bank > kRollRest) Bank(-kRollRate * dt);
     }
     if (velocity.LengthSquared() > 0.0f) AddForce(-Normalized(velocity) * (2.0f * mass));
   }
 
-  gCamera->position = position;
+  eye = position;
 }
 
 void PlayerShip::Draw() {}
@@ -88,8 +87,9 @@ void PlayerShip::FireRocket() {
   rocket->SetDirection(direction);
   rocket->SetVelocity(velocity);
   rocket->acceleration = acceleration;
+  rocket->shooter = player;
   gEntityList->push_back(rocket);
-  platform::PlayChunk(Rocket::kSoundChannel, gRocketSound);
+  PostEvent({WorldEventKind::kRocketLaunched, position, player, -1});
 }
 
 void PlayerShip::FireAimed() {

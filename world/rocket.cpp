@@ -3,9 +3,9 @@
 #include <GL/gl.h>
 
 #include "assets/static_assets.h"
-#include "platform/audio.h"
 #include "world/explosion.h"
 #include "world/world.h"
+#include "world/world_events.h"
 
 Rocket::Rocket(const Vector3& start, const Entity* owner_)
     : Entity(kKindRocket), launchPosition(start), owner(owner_) {
@@ -37,6 +37,6 @@ void Rocket::Draw() {
 
 void Rocket::Explode() {
   alive = false;
-  platform::PlayChunk(kSoundChannel, gExplosionSound);
+  PostEvent({WorldEventKind::kExplosion, position, shooter, -1});
   if (gEntityList) gEntityList->push_back(new Explosion(kExplosionMs, position));
 }

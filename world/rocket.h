@@ -11,8 +11,6 @@ class Rocket : public Entity {
   static constexpr float kThrust = 50.0f;
   static constexpr float kRange = 10000.0f;
   static constexpr uint32_t kExplosionMs = 1000;
-  // The mixer channel of the launch and explosion sounds: each cuts the other.
-  static constexpr int kSoundChannel = 2;
 
   Rocket(const Vector3& start, const Entity* owner_);
 
@@ -27,4 +25,5 @@ class Rocket : public Entity {
 
   Vector3 launchPosition;
   const Entity* owner;  // only compared, never used
+  int32_t shooter = -1;  // the player who fired it; -1 for a drone
 };

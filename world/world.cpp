@@ -6,6 +6,7 @@
 
 World* gWorld = nullptr;
 EntityList* gEntityList = nullptr;
+WorldEvents* gWorldEvents = nullptr;
 Texture gCloudsTexture;
 
 namespace {
@@ -73,6 +74,7 @@ World::~World() {
   Clear();
   // Nothing may reach a world that is gone.
   if (gEntityList == &entities) gEntityList = nullptr;
+  if (gWorldEvents == &events) gWorldEvents = nullptr;
   if (gWorld == this) gWorld = nullptr;
 }
 
@@ -90,6 +92,7 @@ void World::Clear() {
   for (Entity* entity : entities) delete entity;
   entities.clear();
   entities.shrink_to_fit();
+  events.clear();
   loaded = false;
 }
 

@@ -3,6 +3,7 @@
 
 #include "level/level_data.h"
 #include "world/entity.h"
+#include "world/world_events.h"
 
 struct Material;
 struct Texture;
@@ -31,6 +32,8 @@ class World : public LevelData {
   void DrawGroup(const MaterialGroup& group, const Material* materials);
 
   EntityList entities;
+  // What happened in the steps since the game last played it.
+  WorldEvents events;
   float highCloudOffset = 0.0f;
   float lowCloudOffset = 0.0f;
 };

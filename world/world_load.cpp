@@ -34,6 +34,7 @@ bool World::Load(const char* path, std::string& error) {
 
   loaded = true;
   gEntityList = &entities;
+  gWorldEvents = &events;
   PlayerShip* ship = new PlayerShip();
   if (spawnPointCount >= 1) ship->position = spawnPoints[0].position;
   entities.push_back(ship);

@@ -6,6 +6,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/scripted_input.h"
+#include "world/ship_command.h"
 
 namespace {
 
@@ -103,6 +104,32 @@ TEST_F(PlayInput, HeldEscapeReturnsToTheMenuAndStillLooks) {
   EXPECT_EQ(game->state, kStateMenu);
   EXPECT_NEAR(game->camera.yaw, -4.0f, 1e-5f);  // 20 px * 0.02 * 10
   EXPECT_EQ(gKeys, input.KeyState());
+}
+
+// The keys and buttons the ship's controls come from, both pairs of keys for
+// each; right and middle buttons do not fire.
+TEST(ShipControls, ComeFromTheKeysAndTheLeftButton) {
+  const struct {
+    std::vector<SDLKey> keys;
+    uint32_t buttons;
+    uint8_t controls;
+  } cases[] = {
+      {{}, 0, 0},
+      {{SDLK_w}, 0, kControlThrust},
+      {{SDLK_UP}, 0, kControlThrust},
+      {{SDLK_s, SDLK_DOWN}, 0, kControlBack},
+      {{SDLK_a}, 0, kControlStrafeLeft},
+      {{SDLK_RIGHT}, 0, kControlStrafeRight},
+      {{SDLK_LEFT, SDLK_d}, 0, kControlStrafeLeft | kControlStrafeRight},
+      {{}, 1, kControlFire},
+      {{}, 2 | 4, 0},
+      {{SDLK_x, SDLK_SPACE}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    uint8_t keys[SDLK_LAST] = {};
+    for (SDLKey key : c.keys) keys[key] = 1;
+    EXPECT_EQ(ControlsHeld(keys, c.buttons), c.controls) << int(c.controls);
+  }
 }
 
 }  // namespace

@@ -42,15 +42,10 @@ TEST_F(TickWrap, FireIntervalAndExplosionLife) {
   for (uint32_t origin : kOrigins) {
     FakeClock clock(origin);
     World world;
-    Camera camera;
-    gCamera = &camera;
     gEntityList = &world.entities;
-    float view[16];
-    camera.BuildView(view);
     PlayerShip* ship = new PlayerShip();
     world.entities.push_back(ship);
-    gInput = MouseSnapshot{};
-    gInput.buttons = 1;
+    ship->command.controls = kControlFire;
     auto rockets = [&] {
       ship->Update(0, world.entities, 0.02f);
       int count = 0;
@@ -64,7 +59,6 @@ TEST_F(TickWrap, FireIntervalAndExplosionLife) {
       expected += ms == 600u || ms == 1000u;
       EXPECT_EQ(rockets(), expected) << origin << " +" << ms;
     }
-    gCamera = nullptr;
 
     clock.Set(origin);
     Explosion explosion(1000, Vector3(0, 0, 0));

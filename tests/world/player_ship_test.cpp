@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/camera.h"
-#include "app/input.h"
-#include "platform/audio.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/scripted_input.h"
 #include "tests/world/small_level.h"
 #include "world/player_ship.h"
 #include "world/world.h"
@@ -17,24 +13,15 @@ namespace {
 class Ship : public ::testing::Test {
  protected:
   void SetUp() override {
-    gCamera = &camera;
     gEntityList = &world.entities;
-    gInput = MouseSnapshot{};
+    gWorldEvents = &world.events;
     ship = new PlayerShip();
     world.entities.push_back(ship);
-    Look(0.0f, 0.0f);
-  }
-  void TearDown() override {
-    gCamera = nullptr;
-    gKeys = nullptr;
   }
 
-  // Turns the camera and lets it compute its direction, as a frame does.
   void Look(float yaw, float pitch) {
-    camera.yaw = yaw;
-    camera.pitch = pitch;
-    float view[16];
-    camera.BuildView(view);
+    ship->command.yaw = yaw;
+    ship->command.pitch = pitch;
   }
 
   // One control step with gravity already in the force, as the World does;
@@ -53,84 +40,92 @@ class Ship : public ::testing::Test {
   }
 
   FakeClock clock{10000};
-  ScriptedInput input;
-  Camera camera;
   World world;
   PlayerShip* ship = nullptr;
 };
 
-// Keys push the ship only on the ground; looking down shortens the strafe
-// (right is not normalised) but not the thrust; friction brakes only a moving
-// ship.
+// The controls push the ship only on the ground; looking down shortens the
+// strafe (right is not normalised) but not the thrust; friction brakes only a
+// moving ship.
 TEST_F(Ship, ControlForces) {
   const struct {
     const char* name;
-    std::vector<SDLKey> keys;
+    uint8_t controls;
     bool onGround;
     float pitch;
     Vector3 velocity, force;
-    float roll;
+    float bank;
   } cases[] = {
-      {"in the air", {SDLK_w, SDLK_a}, false, 0, {5, 0, 0}, {0, 0, 0}, 0},
-      {"up", {SDLK_UP}, true, 0, {}, {0, 0, -80}, 0},
-      {"s", {SDLK_s}, true, 0, {}, {0, 0, 80}, 0},
-      {"forward and back cancel", {SDLK_w, SDLK_s}, true, 0, {}, {0, 0, 0}, 0},
-      {"right", {SDLK_RIGHT}, true, 0, {}, {80, 0, 0}, 1},
-      {"left and right act as left", {SDLK_LEFT, SDLK_RIGHT}, true, 0, {}, {-80, 0, 0}, -1},
-      {"a and d act as a", {SDLK_a, SDLK_d}, true, 0, {}, {-80, 0, 0}, -1},
-      {"d looking 60 down", {SDLK_d}, true, 60, {}, {40, 0, 0}, 1},
-      {"w looking 60 down", {SDLK_w}, true, 60, {}, {0, 0, -80}, 0},
-      {"at rest", {}, true, 0, {}, {0, 0, 0}, 0},
-      {"moving", {}, true, 0, {3, 0, 4}, {-1.2f, 0, -1.6f}, 0},
+      {"in the air", kControlThrust | kControlStrafeLeft, false, 0, {5, 0, 0}, {0, 0, 0}, 0},
+      {"thrust", kControlThrust, true, 0, {}, {0, 0, -80}, 0},
+      {"back", kControlBack, true, 0, {}, {0, 0, 80}, 0},
+      {"thrust and back cancel", kControlThrust | kControlBack, true, 0, {}, {0, 0, 0}, 0},
+      {"right", kControlStrafeRight, true, 0, {}, {80, 0, 0}, 1},
+      {"left and right act as left", kControlStrafeLeft | kControlStrafeRight, true, 0, {},
+       {-80, 0, 0}, -1},
+      {"right looking 60 down", kControlStrafeRight, true, 60, {}, {40, 0, 0}, 1},
+      {"thrust looking 60 down", kControlThrust, true, 60, {}, {0, 0, -80}, 0},
+      {"at rest", 0, true, 0, {}, {0, 0, 0}, 0},
+      {"moving", 0, true, 0, {3, 0, 4}, {-1.2f, 0, -1.6f}, 0},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
-    ScriptedInput keys;
-    for (SDLKey key : k.keys) keys.Hold(key);
     Look(0.0f, k.pitch);
-    camera.roll = 0.0f;
+    ship->command.controls = k.controls;
+    ship->bank = 0.0f;
     ship->velocity = k.velocity;
     Vector3 extra = Step(k.onGround);
     EXPECT_NEAR(extra.x, k.force.x, 0.01f);
     EXPECT_NEAR(extra.y, k.force.y, 0.01f);
     EXPECT_NEAR(extra.z, k.force.z, 0.01f);
-    EXPECT_NEAR(camera.roll, k.roll, 1e-6f);
+    EXPECT_NEAR(ship->bank, k.bank, 1e-6f);
   }
 }
 
 TEST_F(Ship, BankReturnsToLevelOneDegreePerStepAndStaysThere) {
   for (float start : {10.0f, -10.0f}) {
     SCOPED_TRACE(start);
-    camera.roll = start;
+    ship->bank = start;
     for (int step = 1; step <= 15; ++step) {
       Step();
       float left = std::max(std::fabs(start) - step, 0.0f);
-      EXPECT_NEAR(camera.roll, std::copysign(left, start), 1e-5f) << step;
+      EXPECT_NEAR(ship->bank, std::copysign(left, start), 1e-5f) << step;
     }
   }
 }
 
-TEST_F(Ship, LookingStraightUpOrDownKeepsTheLastHeading) {
-  for (float y : {-1.0f, 1.0f}) {
+// The view is where the ship was before the step moved it, which is what
+// the camera draws from.
+TEST_F(Ship, TheViewIsWhereTheShipWasAsItsStepBegan) {
+  ship->position = Vector3(1, 2, 3);
+  ship->velocity = Vector3(0, 0, -100);
+  world.Update(0.02f);
+  EXPECT_FLOAT_EQ(ship->eye.z, 3.0f);
+  EXPECT_LT(ship->position.z, 3.0f);
+}
+
+TEST_F(Ship, LookingStraightUpOrDownKeepsAHeading) {
+  for (float pitch : {-90.0f, 90.0f}) {
     Look(0.0f, 0.0f);
     Step();  // looking level: heading (0, 0, -1)
-    camera.direction = Vector3(0, y, 0);
+    Look(0.0f, pitch);
     Step();
-    EXPECT_FALSE(std::isnan(ship->forward.x)) << y;
-    EXPECT_NEAR(ship->forward.z, -1.0f, 1e-6f) << y;
+    EXPECT_FALSE(std::isnan(ship->forward.x)) << pitch;
+    EXPECT_NEAR(ship->forward.z, -1.0f, 1e-6f) << pitch;
   }
 }
 
 // The interval between shots is checked across the tick wrap in tick_wrap_test.
-TEST_F(Ship, OnlyTheLeftButtonFiresWithItsSound) {
-  gInput.buttons = 2 | 4;  // right and middle
+TEST_F(Ship, FireLaunchesARocketAndPostsItsLaunch) {
   Step();
   EXPECT_EQ(CountRockets(), 0);
-  gInput.buttons = 1;
-  unsigned sounds = platform::ChunksPlayed();
+  ship->command.controls = kControlFire;
+  ship->player = 3;
   Step();
   EXPECT_EQ(CountRockets(), 1);
-  EXPECT_EQ(platform::ChunksPlayed(), sounds + 1);
+  ASSERT_EQ(world.events.size(), 1u);
+  EXPECT_EQ(world.events[0].kind, WorldEventKind::kRocketLaunched);
+  EXPECT_EQ(world.events[0].shooter, 3);
 }
 
 TEST_F(Ship, AimedFireNeedsTheLevelInSight) {
@@ -138,7 +133,7 @@ TEST_F(Ship, AimedFireNeedsTheLevelInSight) {
   BuildCornerLevel(world);
   ship->fireMode = 0;
   ship->position = Vector3(20, 10, -20);
-  gInput.buttons = 1;
+  ship->command.controls = kControlFire;
   Look(0.0f, -45.0f);  // up into the empty sky
   Step();
   EXPECT_EQ(CountRockets(), 0);
