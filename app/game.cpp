@@ -3,17 +3,27 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "app/demo.h"
 #include "app/fonts.h"
 #include "app/input.h"
+#include "app/options.h"
 #include "app/video.h"
 #include "app/world_sounds.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "world/player_ship.h"
+
+namespace {
+
+// How the view leaves a wrecked ship over the seconds it lies there.
+constexpr float kFallBack = 40.0f;
+constexpr float kRiseOverWreck = 25.0f;
+
+}  // namespace
 
 Game::Game() {}
 
@@ -99,7 +109,11 @@ void Game::ApplyMenuAction(int32_t action) {
 
 void Game::StartGame() {
   if (status.inProgress) return;
-  if (!world.loaded) {
+  if (world.loaded) {
+    // A finished round's level, kept: play it again from its start.
+    world.Restart();
+    world.random.Seed(lastFrameTicks);
+  } else {
     ShowLoadingScreen();
     // A level that cannot be played leaves no game in progress, so the menu
     // keeps offering "Play Game" rather than a game that cannot be resumed.
@@ -113,8 +127,12 @@ void Game::StartGame() {
       world.Clear();
       return;
     }
+    // Seeded from the clock this frame already read, so a demo replays the
+    // round's every choice without reading the clock once more.
+    world.random.Seed(lastFrameTicks);
   }
   status.inProgress = true;
+  round.Start(gOptions.roundSeconds);
   EnterPlay();
 }
 
@@ -143,8 +161,10 @@ void Game::PlayFrame(float dt) {
   PlayerShip* ship = LocalShip();
   if (ship) ship->command = command;
   world.Update(dt);
+  round.Count(world.events);
+  round.Advance(dt);
   if (ship) {
-    camera.position = ship->eye;
+    camera.position = ViewPoint(*ship);
     camera.roll = ship->bank;
   }
   PlayWorldSounds(world.events);
@@ -156,6 +176,24 @@ void Game::PlayFrame(float dt) {
   DrawHud();
   glFlush();
   SDL_GL_SwapBuffers();
+  if (round.Over() && state == kStatePlaying) EndRound();
+}
+
+Vector3 Game::ViewPoint(const PlayerShip& ship) {
+  if (!ship.Wrecked()) return ship.eye;
+  // The view falls back from the wreck and rises over it.
+  const float t = std::min(ship.wreckTime / PlayerShip::kWreckSeconds, 1.0f);
+  return ship.eye - ship.forward * (kFallBack * t) + Vector3(0.0f, kRiseOverWreck * t, 0.0f);
+}
+
+void Game::EndRound() {
+  const PlayerTally tally = round.Tally(0);
+  bestScore = std::max(bestScore, tally.score);
+  status.inProgress = false;
+  state = kStateMenu;
+  CapturePointer(false);
+  IgnoreHeldKeys();
+  menu.ShowResults(tally, bestScore);
 }
 
 PlayerShip* Game::LocalShip() {

@@ -8,6 +8,7 @@
 #include "app/game_status.h"
 #include "assets/texture.h"
 #include "menu/menu_system.h"
+#include "world/round.h"
 #include "world/world.h"
 
 enum GameState : int32_t {
@@ -69,6 +70,10 @@ class Game {
   void DrawHud();
   // The ship this game's player flies: the world's first entity.
   class PlayerShip* LocalShip();
+  // Where the view is: in the ship, or falling back from its wreck.
+  static Vector3 ViewPoint(const class PlayerShip& ship);
+  // The round's time is up: play stops and the menu shows the results.
+  void EndRound();
   void SetProjection(int width, int height);
 
   GameState state;
@@ -87,6 +92,8 @@ class Game {
   int32_t mouseX = 0;
   int32_t mouseY = 0;
   uint32_t mouseButtons = 0;
+  Round round;
+  int32_t bestScore = 0;  // the best round's score since the game started
 
  private:
   bool quit = false;

@@ -1,10 +1,14 @@
 #include "app/options.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 Options gOptions;
 
 namespace {
+
+constexpr long kMaxRoundSeconds = 3600;
 
 // An option that takes a value: its name and the field the value goes to.
 struct ValueOption {
@@ -38,6 +42,18 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
       parsed.options.window = true;
       continue;
     }
+    if (std::strcmp(arg, "--round") == 0) {
+      char* end = nullptr;
+      const char* value = i + 1 < argc ? argv[i + 1] : "";
+      const long seconds = std::strtol(value, &end, 10);
+      if (end == value || *end != '\0' || seconds < 1 || seconds > kMaxRoundSeconds) {
+        return refuse("option '--round' needs a number of seconds from 1 to " +
+                      std::to_string(kMaxRoundSeconds));
+      }
+      parsed.options.roundSeconds = static_cast<float>(seconds);
+      ++i;
+      continue;
+    }
     const ValueOption* match = nullptr;
     for (const ValueOption& option : kValueOptions) {
       if (std::strcmp(arg, option.name) == 0) match = &option;
@@ -60,6 +76,7 @@ void PrintUsage(std::FILE* out) {
       "Steer a craft over an arena, look around with the mouse and fire rockets.\n"
       "\n"
       "  --window          play in a window instead of full screen\n"
+      "  --round SECONDS   make a round last SECONDS (default 180)\n"
       "  --data DIR        read the game's data from DIR\n"
       "  --record FILE     record this session as a demo in FILE\n"
       "  --play FILE       replay the demo in FILE and print the world's hash\n"

@@ -11,6 +11,7 @@ struct Options {
   std::string recordPath;    // --record FILE: write a demo of this session
   std::string playPath;      // --play FILE: replay a demo
   std::string timedemoPath;  // --timedemo FILE: replay a demo as fast as it draws
+  float roundSeconds = 180.0f;  // --round SECONDS: how long a round lasts
 };
 
 struct ParsedOptions {

@@ -141,6 +141,7 @@ void Game::ShowLoadingScreen() {
 bool Game::LoadAssets() {
   return LoadModel(gShipModel, "models/ship.p3d") &&
          LoadModel(gRocketModel, "models/rocket.p3d") &&
+         LoadModel(gDroneModel, "models/drone.p3d") &&
          LoadMaterial(gExplosionMaterial, "textures/explosion.bmp") &&
          LoadMaterial(gSphereMaterial, "models/sphere.bmp");
 }
@@ -152,5 +153,9 @@ bool Game::LoadSounds() {
   gRocketSound = LoadChunk("sound/rocket.wav");
   if (!gRocketSound) return false;
   gExplosionSound = LoadChunk("sound/explode01.wav");
-  return gExplosionSound != nullptr;
+  if (!gExplosionSound) return false;
+  gDroneLaunchSound = LoadChunk("sound/drone_launch.wav");
+  if (!gDroneLaunchSound) return false;
+  gHitSound = LoadChunk("sound/hit.wav");
+  return gHitSound != nullptr;
 }

@@ -5,8 +5,12 @@
 
 namespace {
 
-// The launch and the burst share a mixer channel: each cuts the other.
+// The player's launch and a burst share a mixer channel: each cuts the
+// other. The drones' launches, hits and wrecks have channels of their own.
 constexpr int kRocketChannel = 2;
+constexpr int kDroneChannel = 3;
+constexpr int kHitChannel = 4;
+constexpr int kWreckChannel = 5;
 
 }  // namespace
 
@@ -19,7 +23,17 @@ void PlayWorldSounds(WorldEvents& events) {
       case WorldEventKind::kExplosion:
         platform::PlayChunk(kRocketChannel, gExplosionSound);
         break;
-      default:
+      case WorldEventKind::kDroneFired:
+        platform::PlayChunk(kDroneChannel, gDroneLaunchSound);
+        break;
+      case WorldEventKind::kHit:
+        platform::PlayChunk(kHitChannel, gHitSound);
+        break;
+      case WorldEventKind::kDroneDestroyed:
+      case WorldEventKind::kShipDestroyed:
+        platform::PlayChunk(kWreckChannel, gExplosionSound);
+        break;
+      case WorldEventKind::kShipRespawned:
         break;
     }
   }

@@ -49,9 +49,18 @@ struct PathNode {
   std::vector<uint32_t> links;
 };
 
+// What a spawn point is for, its first field: a drone starts at a point of
+// kind 1; a point of any other kind is a place for a ship.
+enum SpawnKind : int32_t {
+  kSpawnShip = 0,
+  kSpawnDrone = 1,
+};
+
 struct SpawnPoint {
-  int32_t unused = 0;
+  int32_t kind = kSpawnShip;
   Vector3 position{0, 0, 0};
+
+  bool IsDrone() const { return kind == kSpawnDrone; }
 };
 
 struct TexCoord {

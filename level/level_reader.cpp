@@ -1,10 +1,12 @@
 #include "level/level_reader.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "assets/byte_reader.h"
 #include "assets/vector_reader.h"
+#include "level/collision.h"
 #include "platform/large_arrays.h"
 
 namespace {
@@ -176,15 +178,28 @@ bool ReadPathNodes(ByteReader& reader, LevelData& out) {
   return !reader.Failed();
 }
 
+std::string PointText(const Vector3& p) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%g, %g, %g", p.x, p.y, p.z);
+  return text;
+}
+
 bool ReadSpawnPoints(ByteReader& reader, LevelData& out) {
   if (!reader.Expect(out.spawnPointCount, 16, "spawn points")) return false;
   out.spawnPoints.resize(out.spawnPointCount);
   for (uint32_t i = 0; i < out.spawnPointCount; ++i) {
     SpawnPoint& spawn = out.spawnPoints[i];
-    spawn.unused = reader.I32();
+    spawn.kind = reader.I32();
     spawn.position = ReadVector3(reader);
     if (!IsFinite(spawn.position)) {
       reader.Fail("spawn point " + std::to_string(i) + " is not at a finite position");
+      return false;
+    }
+    // A drone flies by the level's collision, which holds only inside its box.
+    const OctreeNode* root = out.octree.root;
+    if (spawn.IsDrone() && root && !BoxContains(root->boxMin, root->boxMax, spawn.position)) {
+      reader.Fail("drone spawn point " + std::to_string(i) + " at (" +
+                  PointText(spawn.position) + ") lies outside the level's box");
       return false;
     }
   }

@@ -131,5 +131,27 @@ bool MenuSystem::Build(std::string& error) {
   aboutPage.Append(mainMenuButton.get());
   aboutPage.Append(titleLabel.get());
 
+  // Results: a round's tally, in the help page's rows, then "Play Again"
+  // and "Main Menu".
+  resultsPage.Clear();
+  resultLines.clear();
+  resultValues.clear();
+  y = 0.225f;
+  resultLines.push_back(std::make_unique<MenuLabel>("Round Over", -0.45f, y, 0.1f, 0.1f, 0.05f));
+  y -= kVideoRowStep;
+  for (const char* name : {"Score", "Shots", "Hits", "Accuracy", "Losses", "Best score"}) {
+    y -= kVideoRowStep;
+    resultLines.push_back(Line(name, -0.45f, y));
+    resultLines.push_back(Line("0", 0.1f, y));
+    resultValues.push_back(resultLines.back().get());
+  }
+  y -= kVideoRowStep * 2.0f;
+  playAgainButton = Button("Play Again", -0.45f, y, &OnPlayGame);
+  resultsMainMenuButton = Button("Main Menu", 0.1f, y, &OnShowMainMenu);
+  for (const auto& line : resultLines) resultsPage.Append(line.get());
+  resultsPage.Append(playAgainButton.get());
+  resultsPage.Append(resultsMainMenuButton.get());
+  resultsPage.Append(titleLabel.get());
+
   return background.Load("textures/menu_bg.bmp", false, error);
 }

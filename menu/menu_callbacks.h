@@ -8,6 +8,7 @@ enum MenuPageId : int32_t {
   kMenuPageVideo = 3,
   kMenuPageHelp = 4,
   kMenuPageAbout = 5,
+  kMenuPageResults = 6,
   kMenuPageQuit = 8,
 };
 

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <iterator>
 #include <string>
 
 #include "app/game.h"
@@ -71,6 +72,15 @@ void MenuSystem::HandleInput() {
   if (MenuPage* page = CurrentPage()) page->HandleInput(mouse);
 }
 
+void MenuSystem::ShowResults(const PlayerTally& tally, int32_t bestScore) {
+  const int32_t values[] = {tally.score, tally.shots, tally.hits, tally.Accuracy(), tally.losses,
+                            bestScore};
+  for (size_t i = 0; i < resultValues.size() && i < std::size(values); ++i) {
+    resultValues[i]->text = std::to_string(values[i]) + (i == 3 ? " %" : "");
+  }
+  gMenuPage = kMenuPageResults;
+}
+
 MenuPage* MenuSystem::CurrentPage() {
   switch (gMenuPage) {
     case kMenuPageMain:
@@ -85,6 +95,8 @@ MenuPage* MenuSystem::CurrentPage() {
       return &helpPage;
     case kMenuPageAbout:
       return &aboutPage;
+    case kMenuPageResults:
+      return &resultsPage;
     default:
       return nullptr;
   }

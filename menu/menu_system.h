@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/game_status.h"
+#include "world/round.h"
 #include "assets/texture.h"
 #include "menu/menu_item.h"
 #include "menu/menu_page.h"
@@ -40,6 +41,8 @@ class MenuSystem {
   void Draw();
   // The whole frame into the back buffer, and the ship's turn for the next.
   void Render();
+  // Opens the results page on a finished round's tally and the best score.
+  void ShowResults(const PlayerTally& tally, int32_t bestScore);
   // The page gMenuPage names, or null for a number that names none.
   MenuPage* CurrentPage();
   // Turns the ship by 20 degrees a second, at least 0.2 degrees a frame.
@@ -74,6 +77,10 @@ class MenuSystem {
   std::unique_ptr<MenuButton> noButton;
   std::vector<std::unique_ptr<MenuLabel>> helpLines;
   std::vector<std::unique_ptr<MenuLabel>> aboutLines;
+  std::vector<std::unique_ptr<MenuLabel>> resultLines;  // names, then their values
+  std::vector<MenuLabel*> resultValues;
+  std::unique_ptr<MenuButton> playAgainButton;
+  std::unique_ptr<MenuButton> resultsMainMenuButton;
 
   MenuPage mainPage;
   MenuPage optionsPage;
@@ -81,4 +88,5 @@ class MenuSystem {
   MenuPage videoPage;
   MenuPage helpPage;
   MenuPage aboutPage;
+  MenuPage resultsPage;
 };

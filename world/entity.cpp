@@ -25,6 +25,8 @@ void Entity::IntegrateVelocity(float dt) {
 
 void Entity::AddVelocity(const Vector3& v) { velocity += v; }
 
+void Entity::TakeDamage(float, int32_t) {}
+
 void Entity::LimitSpeed() {
   if (maxSpeed * maxSpeed < velocity.LengthSquared()) {
     velocity.Normalize();

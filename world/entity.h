@@ -11,6 +11,7 @@ using EntityList = std::vector<Entity*>;
 
 enum EntityKind : int32_t {
   kKindPlayerShip = 0,
+  kKindDrone = 1,
   kKindRocket = 2,
   kKindExplosion = 3,
 };
@@ -34,6 +35,9 @@ class Entity {
   virtual void IntegratePosition(float dt);
   virtual void IntegrateVelocity(float dt);
   virtual void AddVelocity(const Vector3& v);
+  // A rocket's harm: `amount` points from the rocket of `shooter` (a player's
+  // number, or -1 for a drone's). Only ships and drones have a hull to lose.
+  virtual void TakeDamage(float amount, int32_t shooter);
 
   void SetVelocity(const Vector3& v);
   void SetDirection(const Vector3& v);
@@ -55,6 +59,8 @@ class Entity {
   float lifetime = 100.0f;
   bool solid = true;
   float maxSpeed = 0.0f;
+  // False while a wreck waits to come back: it meets no entity and no level.
+  bool tangible = true;
 
  private:
   void LimitSpeed();

@@ -3,6 +3,7 @@
 #include <cfloat>
 
 #include "platform/clock.h"
+#include "world/explosion.h"
 #include "world/quaternion.h"
 #include "world/rocket.h"
 #include "world/world.h"
@@ -33,6 +34,16 @@ void PlayerShip::Bank(float degrees) {
 
 void PlayerShip::Update(uint32_t, EntityList&, float dt) {
   if (lifetime <= 0.0f) alive = false;
+  if (Wrecked()) {
+    // The wreck lies still where it fell until its time is up.
+    force = Vector3(0.0f, 0.0f, 0.0f);
+    velocity = Vector3(0.0f, 0.0f, 0.0f);
+    wreckTime += dt;
+    if (wreckTime >= kWreckSeconds) StartAgain();
+    eye = position;
+    return;
+  }
+  if (shieldLeft > 0.0f) shieldLeft -= dt;
 
   // The view's direction has its z axis mirrored against the world's.
   const Vector3 c = ViewDirection(command.pitch, command.yaw);
@@ -73,6 +84,29 @@ void PlayerShip::Update(uint32_t, EntityList&, float dt) {
 }
 
 void PlayerShip::Draw() {}
+
+void PlayerShip::TakeDamage(float amount, int32_t shooter) {
+  if (Wrecked() || Shielded()) return;
+  hull -= amount;
+  if (hull > 0.0f) return;
+  hull = 0.0f;
+  tangible = false;
+  wreckTime = 0.0f;
+  PostEvent({WorldEventKind::kShipDestroyed, position, shooter, player});
+  if (gEntityList) gEntityList->push_back(new Explosion(Rocket::kExplosionMs, position));
+}
+
+void PlayerShip::StartAgain() {
+  position = home;
+  velocity = Vector3(0.0f, 0.0f, 0.0f);
+  acceleration = Vector3(0.0f, 0.0f, 0.0f);
+  hull = kFullHull;
+  tangible = true;
+  wreckTime = 0.0f;
+  shieldLeft = kShieldSeconds;
+  bank = 0.0f;
+  PostEvent({WorldEventKind::kShipRespawned, position, -1, player});
+}
 
 void PlayerShip::FireRocket() {
   if (gEntityList == nullptr) return;  // no world to fly in

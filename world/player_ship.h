@@ -7,12 +7,25 @@
 // The craft a player drives; the view is from inside it. It flies by its
 // command alone: the game sets `command` before each step and reads back
 // where the pilot's view is (`eye`) and how it banks (`bank`).
+//
+// Rockets wear its hull down; at 0 it is wrecked, and some seconds later it
+// starts again at `home`, shielded from harm for a while.
 class PlayerShip : public Entity {
  public:
+  static constexpr float kFullHull = 100.0f;
+  static constexpr float kWreckSeconds = 3.0f;
+  static constexpr float kShieldSeconds = 2.0f;
+
   PlayerShip();
 
   void Update(uint32_t index, EntityList& entities, float dt) override;
   void Draw() override;
+  void TakeDamage(float amount, int32_t shooter) override;
+
+  bool Wrecked() const { return !tangible; }
+  bool Shielded() const { return shieldLeft > 0.0f; }
+  // Back at `home`, whole and shielded.
+  void StartAgain();
 
   void FireRocket();
   void FireAimed();
@@ -23,6 +36,10 @@ class PlayerShip : public Entity {
   ShipCommand command;
   float bank = 0.0f;  // the view's roll, degrees, kept within [-10, 10]
   Vector3 eye{0, 0, 0};  // the view's place: the ship's position before this step moved it
+  Vector3 home{0, 0, 0};  // where it starts, and starts again
+  float hull = kFullHull;
+  float wreckTime = 0.0f;   // seconds since it was wrecked
+  float shieldLeft = 0.0f;  // seconds it cannot be hurt
 
  private:
   void Bank(float degrees);

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "assets/static_assets.h"
+#include "world/damage.h"
 #include "world/explosion.h"
 #include "world/world.h"
 #include "world/world_events.h"
@@ -21,7 +22,7 @@ void Rocket::Update(uint32_t, EntityList&, float) {
 }
 
 void Rocket::OnEntityContact(Entity& other, float) {
-  if (&other != owner && other.kind != kKindExplosion) Explode();
+  if (&other != owner && other.kind != kKindExplosion) Explode(&other);
 }
 
 void Rocket::OnLevelContact(const Vector3*, const Material*) { Explode(); }
@@ -35,8 +36,14 @@ void Rocket::Draw() {
   glPopMatrix();
 }
 
-void Rocket::Explode() {
+void Rocket::Explode(Entity* struck) {
   alive = false;
   PostEvent({WorldEventKind::kExplosion, position, shooter, -1});
-  if (gEntityList) gEntityList->push_back(new Explosion(kExplosionMs, position));
+  if (!gEntityList) return;
+  gEntityList->push_back(new Explosion(kExplosionMs, position));
+  if (burst) return;
+  burst = true;
+  if (ApplyBlast(*gEntityList, position, owner, shooter, struck)) {
+    PostEvent({WorldEventKind::kHit, position, shooter, -1});
+  }
 }

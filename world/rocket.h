@@ -20,10 +20,12 @@ class Rocket : public Entity {
   void Draw() override;
 
   // Every call leaves one more explosion and plays the sound again, also in
-  // a step where the rocket has already exploded.
-  void Explode();
+  // a step where the rocket has already exploded; only the first hurts what
+  // it reaches. `struck` is what it met, if it met an entity.
+  void Explode(Entity* struck = nullptr);
 
   Vector3 launchPosition;
   const Entity* owner;  // only compared, never used
   int32_t shooter = -1;  // the player who fired it; -1 for a drone
+  bool burst = false;    // it has dealt its damage
 };

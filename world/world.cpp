@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "assets/texture.h"
+#include "world/drone.h"
 
 World* gWorld = nullptr;
 EntityList* gEntityList = nullptr;
@@ -93,10 +94,27 @@ void World::Clear() {
   entities.clear();
   entities.shrink_to_fit();
   events.clear();
+  droneReturns.clear();
+  clock = 0.0;
   loaded = false;
 }
 
+void World::DroneLost(int32_t spawnIndex) {
+  if (spawnIndex < 0 || static_cast<size_t>(spawnIndex) >= droneReturns.size()) return;
+  droneReturns[spawnIndex] = clock + kDroneReturnSeconds;
+}
+
+void World::ReturnDrones() {
+  for (size_t i = 0; i < droneReturns.size(); ++i) {
+    if (droneReturns[i] < 0.0 || clock < droneReturns[i]) continue;
+    droneReturns[i] = -1.0;
+    entities.push_back(new Drone(static_cast<int32_t>(i), spawnPoints[i].position));
+  }
+}
+
 void World::Update(float dt) {
+  clock += dt;
+  ReturnDrones();
   const size_t pairBound = entities.size();
   for (size_t i = 0; i < entities.size(); ++i) {
     Entity* e = entities[i];
@@ -119,6 +137,7 @@ void World::Update(float dt) {
     // read through the list each time.
     for (size_t j = i + 1; j < pairBound && j < entities.size(); ++j) {
       Entity* o = entities[j];
+      if (!e->tangible || !o->tangible) continue;
       Vector3 d = e->position - o->position;
       float reach = e->radius + o->radius;
       if (reach * reach > d.LengthSquared()) {
@@ -129,7 +148,7 @@ void World::Update(float dt) {
     }
 
     float unused = 0.0f;
-    octree.Collide(e, &unused, dt);
+    if (e->tangible) octree.Collide(e, &unused, dt);
   }
 }
 

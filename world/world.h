@@ -3,6 +3,7 @@
 
 #include "level/level_data.h"
 #include "world/entity.h"
+#include "world/random.h"
 #include "world/world_events.h"
 
 struct Material;
@@ -18,10 +19,19 @@ class World : public LevelData {
   World& operator=(const World&) = delete;
 
   // Reads a level file and places the player's ship at its first spawn
-  // point. False, with the file and the reason in `error`, when the file
-  // cannot be read or is damaged: a file that cannot be read leaves the world
-  // as it was, a damaged one leaves it empty.
+  // point for a ship, and, with `dronesPlay`, a drone at each of its drone
+  // spawn points. False, with the file and the reason in `error`, when the
+  // file cannot be read or is damaged: a file that cannot be read leaves the
+  // world as it was, a damaged one leaves it empty.
   bool Load(const char* path, std::string& error);
+
+  // The loaded level's start: the ship at its place, the drones at theirs,
+  // the clock at 0 and no events.
+  void Restart();
+
+  // A drone of spawn point `spawnIndex` was destroyed: another comes back
+  // there kDroneReturnSeconds later.
+  void DroneLost(int32_t spawnIndex);
 
   void Clear();
   void Update(float dt);
@@ -31,11 +41,21 @@ class World : public LevelData {
   void DrawClouds(float dt);
   void DrawGroup(const MaterialGroup& group, const Material* materials);
 
+  static constexpr double kDroneReturnSeconds = 10.0;
+
   EntityList entities;
   // What happened in the steps since the game last played it.
   WorldEvents events;
   float highCloudOffset = 0.0f;
   float lowCloudOffset = 0.0f;
+  bool dronesPlay = true;  // whether Load places drones
+  double clock = 0.0;      // seconds of play: the steps' time added up
+  WorldRandom random;      // every choice the simulation makes
+  // When a drone comes back to each spawn point; negative while none is due.
+  std::vector<double> droneReturns;
+
+ private:
+  void ReturnDrones();
 };
 
 extern World* gWorld;

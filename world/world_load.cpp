@@ -5,6 +5,7 @@
 #include "assets/byte_reader.h"
 #include "level/level_reader.h"
 #include "level/vertex_colours.h"
+#include "world/drone.h"
 #include "world/player_ship.h"
 #include "world/world.h"
 
@@ -35,8 +36,27 @@ bool World::Load(const char* path, std::string& error) {
   loaded = true;
   gEntityList = &entities;
   gWorldEvents = &events;
-  PlayerShip* ship = new PlayerShip();
-  if (spawnPointCount >= 1) ship->position = spawnPoints[0].position;
-  entities.push_back(ship);
+  Restart();
   return true;
+}
+
+void World::Restart() {
+  for (Entity* entity : entities) delete entity;
+  entities.clear();
+  events.clear();
+  clock = 0.0;
+  PlayerShip* ship = new PlayerShip();
+  for (const SpawnPoint& spawn : spawnPoints) {
+    if (spawn.IsDrone()) continue;
+    ship->position = spawn.position;
+    break;
+  }
+  ship->home = ship->position;
+  entities.push_back(ship);
+  droneReturns.assign(spawnPoints.size(), -1.0);
+  for (size_t i = 0; i < spawnPoints.size(); ++i) {
+    if (dronesPlay && spawnPoints[i].IsDrone()) {
+      entities.push_back(new Drone(static_cast<int32_t>(i), spawnPoints[i].position));
+    }
+  }
 }

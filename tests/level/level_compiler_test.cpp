@@ -213,6 +213,16 @@ v 0 5 0
 v 0 0 10
 usemtl metal
 f 16 17 18
+o drone_b
+v 30 10 30
+v 32 12 32
+v 30 12 30
+f 19 20 21
+o Drone_a
+v 50 10 50
+v 52 12 52
+v 50 12 50
+f 22 23 24
 )");
   LevelMesh mesh;
   std::string error;
@@ -232,10 +242,17 @@ f 16 17 18
   EXPECT_FLOAT_EQ(mesh.spawnPoints[0].x, 101.0f);
   EXPECT_FLOAT_EQ(mesh.spawnPoints[0].y, 2.0f);
   EXPECT_FLOAT_EQ(mesh.spawnPoints[1].x, 5.0f);
+  // Drones' places, ordered by name as the ship's are; written after them.
+  ASSERT_EQ(mesh.droneSpawns.size(), 2u);
+  EXPECT_FLOAT_EQ(mesh.droneSpawns[0].x, 51.0f);
+  EXPECT_FLOAT_EQ(mesh.droneSpawns[1].x, 31.0f);
   // The spur shares its first node with the ring: three segments, both ways.
   ASSERT_EQ(mesh.pathNodes.size(), 4u);
   Built built = Build(mesh);
   ASSERT_TRUE(built.ok) << built.error;
+  std::vector<int32_t> kinds;
+  for (const SpawnPoint& spawn : built.source.spawnPoints) kinds.push_back(spawn.kind);
+  EXPECT_EQ(kinds, (std::vector<int32_t>{kSpawnShip, kSpawnShip, kSpawnDrone, kSpawnDrone}));
   size_t links = 0;
   for (const SourcePathNode& node : built.source.pathNodes) links += node.links.size();
   EXPECT_EQ(links, 6u);

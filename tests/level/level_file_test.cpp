@@ -78,7 +78,7 @@ TEST(LevelFile, ReadsBackEverythingTheWriterWroteWithPathNodesAtYZero) {
   EXPECT_EQ(data.pathNodes[0].links, (std::vector<uint32_t>{1, 2}));
   EXPECT_EQ(data.pathNodes[1].linkCount, 1u);
   ASSERT_EQ(data.spawnPointCount, 2u);
-  EXPECT_EQ(data.spawnPoints[0].unused, 7);
+  EXPECT_EQ(data.spawnPoints[0].kind, 7);
   EXPECT_TRUE(Same(data.spawnPoints[1].position, Vector3(2, 5, 2)));
 }
 
@@ -226,6 +226,9 @@ const LevelDamage kDamages[] = {
      "spawn points: 3 records do not fit in the 32 bytes left"},
     {"spawn point not a number", SOURCE(s.spawnPoints[1].position.z = kNaN),
      "spawn point 1 is not at a finite position"},
+    {"drone spawn outside the level",
+     SOURCE(s.spawnPoints.push_back(SpawnPoint{kSpawnDrone, Vector3(5, 40, 5)})),
+     "drone spawn point 2 at (5, 40, 5) lies outside the level's box"},
 };
 
 #undef SOURCE

@@ -123,6 +123,14 @@ TEST_F(LevelTools, RefusesAndWarnsAsTheAuthorNeedsToHear) {
       {"not a mesh", "this is not a mesh\n", "", 1, "cannot import", nullptr},
       {"bad option value", "usemtl grass\n" + floor + "f 1 2 3\n", "--up x", 2,
        "bad or missing value for --up", nullptr},
+      {"drone far from the paths",
+       "usemtl grass\n" + floor + "f 1 2 3\no path\nv 0 0 0\nv 10 0 0\nl 4 5\n" +
+           "o drone1\nv 300 9 0\nv 301 9 0\nv 300 9 1\nf 6 7 8\n",
+       "--spawn 1,2,3 --no-bake", 0, "drone spawn point 1 is 291 units from the nearest path node",
+       "no spawn point"},
+      {"drones without paths", "usemtl grass\n" + floor + "f 1 2 3\no drone1\nv 50 9 0\nv 51 9 0\n" +
+           "v 50 9 1\nf 4 5 6\n",
+       "--spawn 1,2,3 --no-bake", 0, "drones but no path graph", nullptr},
   };
   for (const Case& c : cases) {
     dir.WriteText("in.obj", c.obj);
@@ -149,6 +157,7 @@ TEST(LevelInfo, DescribesTheDefaultArenaAndGivesTheReaderReasonForADamagedFile) 
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* line : {"materials: 5", "textures/grass.bmp present (256 x 256)",
                            "models/clouds.bmp present", "spawn points: 1", "path nodes: 24",
+                           "drone spawn points: 6", "0.0 from the nearest path node",
                            "light: baked vertex colours", "references per leaf"}) {
     EXPECT_TRUE(Has(run.out, line)) << line << "\n" << run.out;
   }

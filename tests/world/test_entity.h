@@ -7,7 +7,9 @@
 // given, for tests of the base class and of the World's step.
 class TestEntity : public Entity {
  public:
-  explicit TestEntity(float radius_ = 1.0f, float mass_ = 1.0f) : Entity(1) {
+  static constexpr int32_t kKind = 9;  // no kind of the game's own
+
+  explicit TestEntity(float radius_ = 1.0f, float mass_ = 1.0f) : Entity(kKind) {
     radius = radius_;
     mass = mass_;
     maxSpeed = 1000.0f;

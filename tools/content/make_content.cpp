@@ -57,6 +57,8 @@ int main(int argc, char** argv) {
   out.Bitmap("models/ship.bmp", PaintShipTexture());
   out.Model("models/rocket.p3d", BuildRocketMesh(), "models/rocket.bmp");
   out.Bitmap("models/rocket.bmp", PaintRocketTexture());
+  out.Model("models/drone.p3d", BuildDroneMesh(), "models/drone.bmp");
+  out.Bitmap("models/drone.bmp", PaintDroneTexture());
   out.Bitmap("models/sphere.bmp", PaintSphereMap());
   out.Bitmap("models/clouds.bmp", PaintClouds());
   out.Bitmap("textures/explosion.bmp", PaintExplosion(), true);
@@ -69,5 +71,7 @@ int main(int argc, char** argv) {
   out.Bitmap("textures/sand.bmp", PaintSand());
   out.Sound("sound/rocket.wav", SynthesiseRocketLaunch());
   out.Sound("sound/explode01.wav", SynthesiseExplosion());
+  out.Sound("sound/drone_launch.wav", SynthesiseDroneLaunch());
+  out.Sound("sound/hit.wav", SynthesiseHit());
   return out.ok ? 0 : 1;
 }

@@ -11,3 +11,8 @@ Image PaintShipTexture();
 // z axis is turned against its flight), painted by "models/rocket.bmp".
 MeshBuilder BuildRocketMesh();
 Image PaintRocketTexture();
+
+// The drone: a saucer about 7.6 units across and 2.8 high, centred on the
+// origin, its eye towards +z, painted by "models/drone.bmp".
+MeshBuilder BuildDroneMesh();
+Image PaintDroneTexture();

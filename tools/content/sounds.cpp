@@ -108,7 +108,51 @@ std::vector<float> Blast(uint32_t seed, float seconds) {
   return out;
 }
 
+std::vector<float> Zap(uint32_t seed, float seconds) {
+  const size_t count = static_cast<size_t>(seconds * kSoundRate);
+  std::vector<float> out(count);
+  Random random(seed);
+  Filter hiss;
+  float phase = 0.0f;
+  for (size_t i = 0; i < count; ++i) {
+    float t = static_cast<float>(i) / kSoundRate;
+    float x = t / seconds;
+    phase += 2.0f * kPi * (1900.0f * std::exp(-x * 2.2f) + 240.0f) / kSoundRate;
+    float tone = std::sin(phase) + 0.3f * std::sin(phase * 2.01f);
+    hiss.Run(random.Signed(), 3000.0f + 2000.0f * (1.0f - x), 1.5f);
+    float envelope = (1.0f - std::exp(-t * 300.0f)) * std::exp(-x * 4.0f);
+    out[i] = envelope * (tone * 0.6f + hiss.Band() * 0.8f);
+  }
+  Fade(out, 0.001f, 0.04f);
+  return out;
+}
+
+std::vector<float> Clang(uint32_t seed, float seconds) {
+  const size_t count = static_cast<size_t>(seconds * kSoundRate);
+  std::vector<float> out(count);
+  Random random(seed);
+  Filter knock;
+  // Partials of a struck plate: not whole multiples, each dying at its own rate.
+  const float partials[][3] = {{523.0f, 1.0f, 9.0f}, {1187.0f, 0.6f, 12.0f},
+                               {1863.0f, 0.45f, 16.0f}, {2741.0f, 0.3f, 22.0f}};
+  for (size_t i = 0; i < count; ++i) {
+    float t = static_cast<float>(i) / kSoundRate;
+    float ring = 0.0f;
+    for (const auto& p : partials) ring += p[1] * std::sin(2.0f * kPi * p[0] * t) * std::exp(-t * p[2]);
+    knock.Run(random.Signed(), 1400.0f, 0.8f);
+    out[i] = ring * (1.0f - std::exp(-t * 2000.0f)) + knock.Low() * 2.0f * std::exp(-t * 60.0f);
+  }
+  Fade(out, 0.0005f, 0.05f);
+  return out;
+}
+
 }  // namespace
+
+std::vector<int16_t> SynthesiseDroneLaunch() {
+  return ToStereo16(Zap(221, 0.45f), Zap(222, 0.45f));
+}
+
+std::vector<int16_t> SynthesiseHit() { return ToStereo16(Clang(231, 0.4f), Clang(232, 0.4f)); }
 
 std::vector<int16_t> SynthesiseRocketLaunch() {
   return ToStereo16(Whoosh(201, 0.6f), Whoosh(202, 0.6f));

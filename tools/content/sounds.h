@@ -10,3 +10,7 @@ constexpr int kSoundRate = 44100;
 std::vector<int16_t> SynthesiseRocketLaunch();
 // A blast: a sharp crack, a roar of noise and a long low rumble, ~1.2 s.
 std::vector<int16_t> SynthesiseExplosion();
+// A drone's launch: a short, thin whine falling in pitch over a hiss, ~0.45 s.
+std::vector<int16_t> SynthesiseDroneLaunch();
+// A hit: a metallic clang of inharmonic partials over a knock, ~0.4 s.
+std::vector<int16_t> SynthesiseHit();

@@ -109,12 +109,20 @@ bool CollectTriangles(const LevelMesh& mesh, LevelSource& out, std::vector<int32
 }
 
 bool CollectMarkers(const LevelMesh& mesh, LevelSource& out, std::string& error) {
+  // The ship's places first, then the drones'.
   for (const Vector3& spawn : mesh.spawnPoints) {
     if (!IsFinite(spawn)) {
       error = "a spawn point is not at a finite position";
       return false;
     }
-    out.spawnPoints.push_back(SpawnPoint{0, spawn});
+    out.spawnPoints.push_back(SpawnPoint{kSpawnShip, spawn});
+  }
+  for (const Vector3& spawn : mesh.droneSpawns) {
+    if (!IsFinite(spawn)) {
+      error = "a drone spawn point is not at a finite position";
+      return false;
+    }
+    out.spawnPoints.push_back(SpawnPoint{kSpawnDrone, spawn});
   }
   for (const Vector3& position : mesh.pathNodes) {
     if (!IsFinite(position)) {

@@ -23,6 +23,7 @@ struct LevelMesh {
   std::vector<Colour> colours;  // baked light per vertex, or empty
   std::vector<MeshTriangle> triangles;
   std::vector<Vector3> spawnPoints;  // the first is where the ship starts
+  std::vector<Vector3> droneSpawns;  // where drones start, one each
   std::vector<Vector3> pathNodes;
   std::vector<std::pair<uint32_t, uint32_t>> pathLinks;  // both directions
 };

@@ -1,5 +1,6 @@
 #include "tools/level/level_warnings.h"
 
+#include "level/path_graph.h"
 #include "tools/level/material_names.h"
 
 #include <algorithm>
@@ -28,10 +29,27 @@ std::vector<std::string> LevelWarnings(const LevelSource& level, const LevelBuil
                                        const OctreeBuildOptions& options,
                                        const std::string& output) {
   std::vector<std::string> warnings;
-  if (level.spawnPoints.empty()) {
+  if (std::none_of(level.spawnPoints.begin(), level.spawnPoints.end(),
+                   [](const SpawnPoint& spawn) { return !spawn.IsDrone(); })) {
     warnings.push_back(
         "no spawn point: the ship starts at the origin (name an object \"spawn\" or give "
         "--spawn X,Y,Z)");
+  }
+
+  for (size_t i = 0; i < level.spawnPoints.size(); ++i) {
+    const SpawnPoint& spawn = level.spawnPoints[i];
+    if (!spawn.IsDrone()) continue;
+    float distance = 0.0f;
+    if (NearestPathNode(level.pathNodes, spawn.position, &distance) < 0) {
+      warnings.push_back("drones but no path graph: they will hover where they start (draw a "
+                         "\"path\" object)");
+      break;
+    }
+    if (distance > kFarFromPathGraph) {
+      warnings.push_back("drone spawn point " + std::to_string(i) + " is " + Number(distance) +
+                         " units from the nearest path node: it flies straight there over "
+                         "whatever lies between (place it near the path graph)");
+    }
   }
 
   namespace fs = std::filesystem;

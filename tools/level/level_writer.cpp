@@ -94,7 +94,7 @@ bool WriteLevel(const LevelSource& level, std::vector<uint8_t>& bytes, std::stri
   }
 
   for (const SpawnPoint& spawn : level.spawnPoints) {
-    out.I32(spawn.unused);
+    out.I32(spawn.kind);
     out.Vector(spawn.position);
   }
 

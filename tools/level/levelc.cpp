@@ -216,8 +216,10 @@ int main(int argc, char** argv) {
                 bake.trianglesBefore, bake.trianglesAfter, bake.rays, bake.seconds);
   }
   std::printf("  materials: %s\n", MaterialList(level).c_str());
-  std::printf("  %zu spawn point(s), %zu path nodes\n", level.spawnPoints.size(),
-              level.pathNodes.size());
+  size_t drones = 0;
+  for (const SpawnPoint& spawn : level.spawnPoints) drones += spawn.IsDrone();
+  std::printf("  %zu spawn point(s), %zu drone spawn point(s), %zu path nodes\n",
+              level.spawnPoints.size() - drones, drones, level.pathNodes.size());
   std::printf("  octree: %d levels, %zu nodes, root box (%.1f %.1f %.1f) to (%.1f %.1f %.1f)\n",
               tree.levels, tree.nodes, report.rootMin.x, report.rootMin.y, report.rootMin.z,
               report.rootMax.x, report.rootMax.y, report.rootMax.z);

@@ -382,6 +382,20 @@ void AddSpawnMarker(Object& object) {
                   {c + Vector3(-s, 0, 0), c + Vector3(0, -s, 0), c + Vector3(0, 0, -s)}});
 }
 
+// The drones' places: six nodes of the path graph spread round the arena,
+// none close to the ship's clearing (outer node 12 lies south of it). Each
+// marker floats at the height a drone hovers.
+constexpr int kDroneNodes[] = {1, 4, 7, 10, 14, 16 + 2};
+constexpr float kDroneHover = 12.0f;
+
+void AddDroneMarker(Object& object, const Vector3& node) {
+  const Vector3 c(node.x, GroundHeight(node.x, node.z) + kDroneHover, node.z);
+  const float s = 2.0f;
+  AddConvexSolid(object, "metal",
+                 {{c + Vector3(s, 0, 0), c + Vector3(0, s, 0), c + Vector3(0, 0, s)},
+                  {c + Vector3(-s, 0, 0), c + Vector3(0, -s, 0), c + Vector3(0, 0, -s)}});
+}
+
 struct PathGraph {
   std::vector<Vector3> nodes;
   std::vector<std::pair<int, int>> links;
@@ -470,13 +484,14 @@ bool WriteObj(const std::string& path, const std::string& mtlName,
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
+  const bool drones = !(argc == 3 && std::string(argv[1]) == "--no-drones");
+  if (argc != 2 && drones) {
     std::fprintf(stderr,
-                 "usage: make_arena OUTPUT_DIR\n  writes OUTPUT_DIR/arena.obj and "
-                 "OUTPUT_DIR/arena.mtl\n");
+                 "usage: make_arena [--no-drones] OUTPUT_DIR\n  writes OUTPUT_DIR/arena.obj and "
+                 "OUTPUT_DIR/arena.mtl; --no-drones leaves out the drones' places\n");
     return 2;
   }
-  std::string dir = argv[1];
+  std::string dir = argv[argc - 1];
   std::vector<Object> objects(4);
   objects[0].name = "terrain";
   AddTerrain(objects[0]);
@@ -486,9 +501,15 @@ int main(int argc, char** argv) {
   AddStructures(objects[2]);
   objects[3].name = "spawn";
   AddSpawnMarker(objects[3]);
+  const PathGraph path = MakePath();
+  if (drones) {
+    for (int node : kDroneNodes) {
+      objects.push_back(Object{"drone" + std::to_string(objects.size() - 3), {}});
+      AddDroneMarker(objects.back(), path.nodes[node]);
+    }
+  }
 
-  if (!WriteMtl(dir + "/arena.mtl") ||
-      !WriteObj(dir + "/arena.obj", "arena.mtl", objects, MakePath())) {
+  if (!WriteMtl(dir + "/arena.mtl") || !WriteObj(dir + "/arena.obj", "arena.mtl", objects, path)) {
     std::fprintf(stderr, "make_arena: cannot write the arena into %s\n", dir.c_str());
     return 1;
   }

@@ -15,7 +15,7 @@ namespace {
 // World units per texture repeat where the file has no coordinates.
 constexpr float kTextureRepeat = 40.0f;
 
-enum class Role { kLevel, kSpawn, kPath };
+enum class Role { kLevel, kSpawn, kDrone, kPath };
 
 bool StartsWith(const std::string& text, const char* prefix) {
   size_t n = std::char_traits<char>::length(prefix);
@@ -28,15 +28,20 @@ bool StartsWith(const std::string& text, const char* prefix) {
 
 Role RoleOfName(const std::string& name, Role inherited) {
   if (StartsWith(name, "spawn")) return Role::kSpawn;
+  if (StartsWith(name, "drone")) return Role::kDrone;
   if (StartsWith(name, "path")) return Role::kPath;
   return inherited;
 }
 
 Vector3 ToVector(const aiVector3D& v) { return Vector3(v.x, v.y, v.z); }
 
+// A marker object: where the ship or a drone starts.
+bool IsSpawn(Role role) { return role == Role::kSpawn || role == Role::kDrone; }
+
 struct NamedSpawn {
   std::string name;
   Vector3 position;
+  Role role;
 };
 
 class SceneWalker {
@@ -47,15 +52,15 @@ class SceneWalker {
     aiMatrix4x4 transform = parent * node.mTransformation;
     std::string name = node.mName.C_Str();
     Role role = RoleOfName(name, inherited);
-    if (role == Role::kSpawn && inherited != Role::kSpawn) AddSpawn(node, transform, name);
+    if (IsSpawn(role) && !IsSpawn(inherited)) AddSpawn(node, transform, name, role);
     for (unsigned i = 0; i < node.mNumMeshes; ++i) {
       const aiMesh& m = *scene_.mMeshes[node.mMeshes[i]];
       Role meshRole = RoleOfName(m.mName.C_Str(), role);
-      if (meshRole == Role::kSpawn && role != Role::kSpawn) {
+      if (IsSpawn(meshRole) && !IsSpawn(role)) {
         bool any = false;
         Vector3 lo(0, 0, 0), hi(0, 0, 0);
         AddMeshBounds(m, transform, any, lo, hi);
-        if (any) spawns_.push_back(NamedSpawn{m.mName.C_Str(), (lo + hi) * 0.5f});
+        if (any) spawns_.push_back(NamedSpawn{m.mName.C_Str(), (lo + hi) * 0.5f, meshRole});
       }
       if (meshRole == Role::kPath) AddPath(m, transform);
       if (meshRole == Role::kLevel) AddGeometry(m, transform);
@@ -66,18 +71,22 @@ class SceneWalker {
   void Finish() {
     std::stable_sort(spawns_.begin(), spawns_.end(),
                      [](const NamedSpawn& a, const NamedSpawn& b) { return a.name < b.name; });
-    for (const NamedSpawn& spawn : spawns_) mesh_.spawnPoints.push_back(spawn.position);
+    for (const NamedSpawn& spawn : spawns_) {
+      auto& list = spawn.role == Role::kDrone ? mesh_.droneSpawns : mesh_.spawnPoints;
+      list.push_back(spawn.position);
+    }
   }
 
  private:
   // One spawn point for a spawn object: the centre of the bounds of all the
   // geometry beneath it, or its origin when it has none.
-  void AddSpawn(const aiNode& node, const aiMatrix4x4& transform, const std::string& name) {
+  void AddSpawn(const aiNode& node, const aiMatrix4x4& transform, const std::string& name,
+                Role role) {
     bool any = false;
     Vector3 lo(0, 0, 0), hi(0, 0, 0);
     GatherBounds(node, transform, any, lo, hi);
     Vector3 at = any ? (lo + hi) * 0.5f : ToVector(transform * aiVector3D(0, 0, 0));
-    spawns_.push_back(NamedSpawn{name, at});
+    spawns_.push_back(NamedSpawn{name, at, role});
   }
 
   void GatherBounds(const aiNode& node, const aiMatrix4x4& transform, bool& any, Vector3& lo,

@@ -14,6 +14,7 @@ void TransformMesh(LevelMesh& mesh, UpAxis up, float scale) {
   for (Vector3& p : mesh.positions) p = Turn(p, up) * scale;
   for (Vector3& n : mesh.normals) n = Turn(n, up);
   for (Vector3& p : mesh.spawnPoints) p = Turn(p, up) * scale;
+  for (Vector3& p : mesh.droneSpawns) p = Turn(p, up) * scale;
   for (Vector3& p : mesh.pathNodes) p = Turn(p, up) * scale;
 }
 

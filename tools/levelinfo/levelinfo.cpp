@@ -11,6 +11,7 @@
 #include "assets/bitmap.h"
 #include "assets/byte_reader.h"
 #include "level/level_reader.h"
+#include "level/path_graph.h"
 #include "level/vertex_colours.h"
 #include "tools/level/material_names.h"
 
@@ -54,6 +55,15 @@ void PrintOctree(const Octree& octree) {
               "%zu references in all\n",
               filled ? static_cast<double>(leafRefs) / static_cast<double>(filled) : 0.0, most,
               refs);
+}
+
+// How far a drone has to fly to the patrol paths.
+std::string PathDistanceText(const LevelData& level, const Vector3& at) {
+  float distance = 0.0f;
+  if (NearestPathNode(level.pathNodes, at, &distance) < 0) return "no path graph to patrol";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1f from the nearest path node", distance);
+  return text;
 }
 
 }  // namespace
@@ -117,10 +127,20 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::printf("spawn points: %u%s\n", level.spawnPointCount,
-              level.spawnPointCount ? "" : " (the ship starts at the origin)");
-  for (const SpawnPoint& spawn : level.spawnPoints) {
-    std::printf("  (%.1f %.1f %.1f)\n", spawn.position.x, spawn.position.y, spawn.position.z);
+  for (bool drones : {false, true}) {
+    size_t count = 0;
+    for (const SpawnPoint& spawn : level.spawnPoints) count += spawn.IsDrone() == drones;
+    if (drones) {
+      std::printf("drone spawn points: %zu\n", count);
+    } else {
+      std::printf("spawn points: %zu%s\n", count, count ? "" : " (the ship starts at the origin)");
+    }
+    for (const SpawnPoint& spawn : level.spawnPoints) {
+      if (spawn.IsDrone() != drones) continue;
+      std::printf("  (%.1f %.1f %.1f)", spawn.position.x, spawn.position.y, spawn.position.z);
+      if (drones) std::printf(", %s", PathDistanceText(level, spawn.position).c_str());
+      std::printf("\n");
+    }
   }
   size_t links = 0;
   for (const PathNode& node : level.pathNodes) links += node.linkCount;
