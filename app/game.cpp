@@ -189,6 +189,9 @@ Vector3 Game::ViewPoint(const PlayerShip& ship) {
 void Game::EndRound() {
   const PlayerTally tally = round.Tally(0);
   bestScore = std::max(bestScore, tally.score);
+  std::printf("round over: score %d, shots %d, hits %d, accuracy %d %%, losses %d; best score %d\n",
+              tally.score, tally.shots, tally.hits, tally.Accuracy(), tally.losses, bestScore);
+  std::fflush(stdout);
   status.inProgress = false;
   state = kStateMenu;
   CapturePointer(false);

@@ -136,16 +136,16 @@ bool MenuSystem::Build(std::string& error) {
   resultsPage.Clear();
   resultLines.clear();
   resultValues.clear();
-  y = 0.225f;
+  y = 0.25f;
   resultLines.push_back(std::make_unique<MenuLabel>("Round Over", -0.45f, y, 0.1f, 0.1f, 0.05f));
-  y -= kVideoRowStep;
+  y -= kRowStep;
   for (const char* name : {"Score", "Shots", "Hits", "Accuracy", "Losses", "Best score"}) {
-    y -= kVideoRowStep;
     resultLines.push_back(Line(name, -0.45f, y));
     resultLines.push_back(Line("0", 0.1f, y));
     resultValues.push_back(resultLines.back().get());
+    y -= kVideoRowStep;
   }
-  y -= kVideoRowStep * 2.0f;
+  y -= kVideoRowStep * 0.5f;
   playAgainButton = Button("Play Again", -0.45f, y, &OnPlayGame);
   resultsMainMenuButton = Button("Main Menu", 0.1f, y, &OnShowMainMenu);
   for (const auto& line : resultLines) resultsPage.Append(line.get());

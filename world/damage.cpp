@@ -13,6 +13,8 @@ bool ApplyBlast(EntityList& entities, const Vector3& centre, const Entity* owner
   for (size_t i = 0; i < entities.size(); ++i) {
     Entity* e = entities[i];
     if (e == owner || !CanBeHurt(*e)) continue;
+    // The drones fly together: their rockets spare each other.
+    if (shooter < 0 && e->kind == kKindDrone) continue;
     float damage = kDirectHitDamage;
     if (e != struck) {
       const float surface = (e->position - centre).Length() - e->radius;

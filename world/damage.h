@@ -5,7 +5,7 @@
 
 // What a rocket does to ships and drones: the one it strikes takes a direct
 // hit; every other one within the blast takes less the farther it is. The
-// rocket's own launcher is never hurt by it.
+// rocket's own launcher is never hurt by it, nor a drone by a drone's.
 constexpr float kDirectHitDamage = 100.0f;
 constexpr float kBlastDamage = 50.0f;  // within kBlastCore of the target's surface
 constexpr float kBlastCore = 2.0f;

@@ -103,10 +103,13 @@ TEST_F(Damage, TwoNearBlastsDestroyADroneAndOneDoesNot) {
 }
 
 // A rocket never hurts the one that launched it, so a player's own blasts
-// cost nothing, on a level with drones or without.
-TEST_F(Damage, ARocketSparesItsLauncher) {
+// cost nothing, on a level with drones or without; drones spare each other.
+TEST_F(Damage, ARocketSparesItsLauncherAndDronesSpareDrones) {
   Burst(ship->position, 0, nullptr, ship);
   EXPECT_FLOAT_EQ(ship->hull, PlayerShip::kFullHull);
+  Drone* drone = AddDrone();
+  Burst(drone->position, -1, drone);
+  EXPECT_TRUE(drone->alive);
   EXPECT_EQ(Count(WorldEventKind::kHit), 0);
 }
 
