@@ -1,5 +1,9 @@
 #include "app/data_dir.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +14,19 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kProbe = "models/ship.p3d";
+
+// The system's reason a folder could not be looked into for the data (a
+// folder the player may not read, one that does not exist), or "" when it
+// was looked into and simply does not hold it.
+std::string LookFailure(const std::string& dir) {
+  struct stat info;
+  const std::string probe = (fs::path(dir) / kProbe).string();
+  if (::stat(probe.c_str(), &info) == 0) return "";
+  const int probeError = errno;
+  if (::stat(dir.c_str(), &info) != 0) return std::strerror(errno);
+  if (!S_ISDIR(info.st_mode)) return std::strerror(ENOTDIR);
+  return probeError == EACCES ? std::strerror(EACCES) : "";
+}
 
 std::string Absolute(const std::string& path) {
   std::error_code error;
@@ -29,7 +46,11 @@ DataDirChoice ChooseDataDir(const std::string& explicitDir, const std::string& e
   if (!explicitDir.empty()) {
     choice.found = HoldsGameData(explicitDir);
     choice.dir = explicitDir;
-    if (!choice.found) {
+    const std::string failure = choice.found ? "" : LookFailure(explicitDir);
+    if (!failure.empty()) {
+      choice.error = "cannot read the game's data in " + Absolute(explicitDir) +
+                     " given by --data: " + failure;
+    } else if (!choice.found) {
       choice.error = "no game data (" + std::string(kProbe) + ") in " + Absolute(explicitDir) +
                      " given by --data";
     }

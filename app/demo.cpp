@@ -1,11 +1,11 @@
 #include "app/demo.h"
 
 #include <SDL.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cinttypes>
 #include <cmath>
-#include <cerrno>
 #include <cstring>
 
 #include "app/game.h"
@@ -15,6 +15,26 @@
 namespace {
 
 DemoSession* gActiveSession = nullptr;
+
+// The signals that end a recording and keep it, and what they did before.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction gPreviousActions[3];
+volatile sig_atomic_t gStopSignal = 0;
+
+void NoteStopSignal(int number) { gStopSignal = number; }
+
+const char* SignalName(int number) {
+  switch (number) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "a signal";
+  }
+}
 
 class Fnv1a {
  public:
@@ -38,6 +58,7 @@ class Fnv1a {
 
 DemoSession::~DemoSession() {
   if (gActiveSession == this) gActiveSession = nullptr;
+  RestoreSignals();
 }
 
 bool DemoSession::Open(const std::string& recordPath, const std::string& playPath,
@@ -45,13 +66,9 @@ bool DemoSession::Open(const std::string& recordPath, const std::string& playPat
   if (!recordPath.empty()) {
     mode_ = kRecord;
     path_ = recordPath;
-    // Refuse at once rather than lose a whole session at the end.
-    std::FILE* probe = std::fopen(path_.c_str(), "wb");
-    if (!probe) {
-      error = "cannot write the demo " + path_ + ": " + std::strerror(errno);
-      return false;
-    }
-    std::fclose(probe);
+    // Refused at once rather than a whole session lost at the end; a FIFO
+    // or device is refused without being opened, so nothing blocks.
+    if (!file_.Open(path_, {}, error)) return false;
   } else if (!playPath.empty() || !timedemoPath.empty()) {
     mode_ = playPath.empty() ? kTimedemo : kPlay;
     path_ = playPath.empty() ? timedemoPath : playPath;
@@ -68,6 +85,15 @@ void DemoSession::Start() {
   if (mode_ == kNone) return;
   if (mode_ == kRecord) {
     recorder_ = std::make_unique<DemoRecorder>(ParticleRandomState(), gScreenWidth, gScreenHeight);
+    // SA_RESTART: a signal must not fail a read or write elsewhere.
+    gStopSignal = 0;
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = NoteStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int i = 0; i < 3; ++i) sigaction(kStopSignals[i], &action, &gPreviousActions[i]);
+    signalsTaken_ = true;
   } else {
     if (demo_.screenWidth != gScreenWidth || demo_.screenHeight != gScreenHeight) {
       std::fprintf(stderr,
@@ -84,7 +110,18 @@ void DemoSession::Start() {
 }
 
 bool DemoSession::BeginFrame() {
-  if (recorder_) recorder_->BeginFrame();
+  if (recorder_) {
+    if (writeFailed_) return false;
+    if (gStopSignal != 0) {
+      stopSignal_ = gStopSignal;
+      return false;
+    }
+    // What the last frame read goes to the file now, so a failing disk
+    // stops play at once and a killed game has lost almost nothing.
+    if (!WriteRecorded()) return false;
+    recorder_->BeginFrame();
+    return true;
+  }
   if (!player_) return true;
   auto now = std::chrono::steady_clock::now();
   if (frameStarted_) {
@@ -106,19 +143,65 @@ bool DemoSession::BeginFrame() {
   return false;
 }
 
+bool DemoSession::WriteRecorded() {
+  const std::vector<uint8_t> bytes = recorder_->TakeBytes();
+  std::string error;
+  if (file_.Write(bytes.data(), bytes.size(), error)) return true;
+  std::fprintf(stderr, "driftwing: the recording stopped: %s\n", error.c_str());
+  writeFailed_ = true;
+  return false;
+}
+
+bool DemoSession::KeepRecording() {
+  // A write that failed was told when it happened; the file is as it was.
+  const bool failed = writeFailed_;
+  const uint32_t frames = recorder_->FrameCount();
+  const std::vector<uint8_t> rest = recorder_->Finish();
+  recorder_.reset();
+  if (failed) return false;
+  if (frames == 0) {
+    std::fprintf(stderr,
+                 "driftwing: the recording stopped before its first frame; %s is as it was\n",
+                 path_.c_str());
+    file_.Discard();
+    return false;
+  }
+  std::string error;
+  if (file_.Write(rest.data(), rest.size(), error) && file_.Commit(error)) return true;
+  std::fprintf(stderr, "driftwing: the demo was not kept: %s\n", error.c_str());
+  return false;
+}
+
+void DemoSession::RestoreSignals() {
+  if (!signalsTaken_) return;
+  for (int i = 0; i < 3; ++i) sigaction(kStopSignals[i], &gPreviousActions[i], nullptr);
+  signalsTaken_ = false;
+}
+
+void DemoSession::PassOnStopSignal() const {
+  if (stopSignal_ == 0) return;
+  std::fflush(stdout);
+  signal(stopSignal_, SIG_DFL);
+  raise(stopSignal_);
+}
+
 bool DemoSession::Finish(const Game& game) {
+  return Finish(WorldStateHash(game.world, game.camera));
+}
+
+bool DemoSession::Finish(uint64_t hash) {
   if (gActiveSession == this) gActiveSession = nullptr;
   if (mode_ == kNone) return true;
-  const uint64_t hash = WorldStateHash(game.world, game.camera);
   if (recorder_) {
-    const std::vector<uint8_t>& bytes = recorder_->Finish();
-    std::FILE* file = std::fopen(path_.c_str(), "wb");
-    bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file && std::fclose(file) != 0) written = false;
-    recorder_.reset();
-    if (!written) {
-      std::fprintf(stderr, "driftwing: cannot write the demo %s\n", path_.c_str());
-      return false;
+    // Kept while the signals still only stop play: a second one cannot cut
+    // the last write short.
+    const bool kept = KeepRecording();
+    if (stopSignal_ == 0) stopSignal_ = gStopSignal;
+    RestoreSignals();
+    if (!kept) return false;
+    if (stopSignal_ != 0) {
+      std::fprintf(stderr, "driftwing: the recording ended on %s; the demo is in %s\n",
+                   SignalName(stopSignal_), path_.c_str());
     }
     std::printf("world state hash: %016" PRIx64 "\n", hash);
     return true;
@@ -136,7 +219,7 @@ bool DemoSession::Finish(const Game& game) {
     }
     std::printf("%s\n", TimedemoLine(frameSeconds_).c_str());
     player_.reset();
-    return true;
+    return inStep;
   }
   std::printf("world state hash: %016" PRIx64 "\n", hash);
   player_.reset();

@@ -8,6 +8,7 @@
 
 #include "app/demo_player.h"
 #include "app/demo_recorder.h"
+#include "platform/file_writer.h"
 
 class Camera;
 class Game;
@@ -23,22 +24,41 @@ class DemoSession {
   DemoSession(const DemoSession&) = delete;
   DemoSession& operator=(const DemoSession&) = delete;
 
-  // Reads the demo to replay, or makes sure the one to record can be
-  // written. False, with the reason in `error`, when it cannot.
+  // Reads the demo to replay, or checks the file to record into and opens
+  // its temporary file beside it. False, with the reason in `error`, when
+  // it cannot. Until Finish puts the recording in place the file itself is
+  // never touched.
   bool Open(const std::string& recordPath, const std::string& playPath,
             const std::string& timedemoPath, std::string& error);
-  // From here on the game's input and clock are recorded or replayed.
+  // From here on the game's input and clock are recorded or replayed. A
+  // recording from here on ends with the frame when SIGINT, SIGTERM or
+  // SIGHUP comes, and is kept.
   void Start();
-  // Called as each frame of the loop begins; false when a replay is over.
+  // Called as each frame of the loop begins; false when a replay is over, or
+  // a recording has stopped: on a signal, or when its file cannot be written
+  // (the reason is printed at once).
   bool BeginFrame();
-  // After the loop: writes the recording, or prints the world's hash or the
-  // timedemo's line. False when that failed or the replay left its path.
+  // After the loop: puts the recording in place, or prints the world's hash
+  // or the timedemo's line. False when that failed or the replay left its
+  // path.
   bool Finish(const Game& game);
+  bool Finish(uint64_t worldHash);
+  // When a signal stopped the recording: ends the program by it now, as it
+  // would have ended without the recording.
+  void PassOnStopSignal() const;
 
  private:
   enum Mode { kNone, kRecord, kPlay, kTimedemo };
+  bool WriteRecorded();
+  bool KeepRecording();
+  void RestoreSignals();
+
   Mode mode_ = kNone;
   std::string path_;
+  platform::FileWriter file_;  // the recording's temporary file
+  bool writeFailed_ = false;
+  int stopSignal_ = 0;
+  bool signalsTaken_ = false;
   std::unique_ptr<DemoRecorder> recorder_;
   std::unique_ptr<DemoPlayer> player_;
   Demo demo_;  // read by Open, handed to the player by Start

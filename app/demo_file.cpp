@@ -1,5 +1,6 @@
 #include "app/demo_file.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "assets/byte_reader.h"
@@ -20,6 +21,19 @@ enum DemoCode : uint8_t {
 };
 
 constexpr size_t kHeaderSize = sizeof kDemoMagic + 2 + 2 + 4 + 2 + 2;
+constexpr size_t kChecksumSize = 4;
+
+struct Crc32Table {
+  uint32_t entries[256];
+  constexpr Crc32Table() : entries() {
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      entries[i] = c;
+    }
+  }
+};
+constexpr Crc32Table kCrc32;
 
 uint32_t ZigZag(int32_t v) {
   return (static_cast<uint32_t>(v) << 1) ^ static_cast<uint32_t>(v < 0 ? -1 : 0);
@@ -108,7 +122,16 @@ bool ReadEvent(ByteReader& reader, SDL_Event& e) {
   return !reader.Failed();
 }
 
+// The records between the header and the checksum.
+bool ReadRecords(ByteReader& reader, Demo& demo);
+
 }  // namespace
+
+uint32_t DemoChecksum(const uint8_t* data, size_t size, uint32_t crc) {
+  crc = ~crc;
+  for (size_t i = 0; i < size; ++i) crc = kCrc32.entries[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
 
 DemoWriter::DemoWriter(uint32_t randomState, int screenWidth, int screenHeight) {
   bytes_.assign(kDemoMagic, kDemoMagic + sizeof kDemoMagic);
@@ -236,13 +259,22 @@ void DemoWriter::End() {
   if (ended_) return;
   U8(kCodeEnd);
   U32(frameCount_);
+  U32(DemoChecksum(bytes_.data(), bytes_.size(), checksum_));
   ended_ = true;
+}
+
+std::vector<uint8_t> DemoWriter::TakeBytes() {
+  if (!ended_) checksum_ = DemoChecksum(bytes_.data(), bytes_.size(), checksum_);
+  std::vector<uint8_t> taken;
+  taken.swap(bytes_);
+  return taken;
 }
 
 bool ReadDemo(ByteReader& reader, Demo& demo) {
   demo = Demo{};
-  if (reader.Size() < kHeaderSize) {
-    reader.Fail("too short for a demo (" + std::to_string(reader.Size()) + " bytes)");
+  const size_t size = reader.Size();
+  if (size < kHeaderSize) {
+    reader.Fail("too short for a demo (" + std::to_string(size) + " bytes)");
     return false;
   }
   char magic[sizeof kDemoMagic];
@@ -252,6 +284,12 @@ bool ReadDemo(ByteReader& reader, Demo& demo) {
     return false;
   }
   uint16_t version = reader.U16();
+  if (version < kDemoVersion) {
+    reader.Fail("the demo was recorded by an older version of the game (demo version " +
+                std::to_string(version) + "); this game plays version " +
+                std::to_string(kDemoVersion) + ": record it again");
+    return false;
+  }
   if (version != kDemoVersion) {
     reader.Fail("demo version " + std::to_string(version) + ", this game plays version " +
                 std::to_string(kDemoVersion));
@@ -261,6 +299,37 @@ bool ReadDemo(ByteReader& reader, Demo& demo) {
     reader.Fail("unknown demo flags");
     return false;
   }
+  if (size < kHeaderSize + kChecksumSize) {
+    reader.Fail("too short for a demo (" + std::to_string(size) + " bytes)");
+    return false;
+  }
+  // Any damage shows here, before a record is believed.
+  reader.Seek(0);
+  const uint8_t* body = reader.Next(size - kChecksumSize);
+  const uint32_t stored = reader.U32();
+  if (reader.Failed()) return false;
+  const uint32_t computed = DemoChecksum(body, size - kChecksumSize);
+  if (stored != computed) {
+    char why[128];
+    std::snprintf(why, sizeof why,
+                  "the demo is damaged: its checksum does not match (%08x stored, %08x of its "
+                  "bytes)",
+                  static_cast<unsigned>(stored), static_cast<unsigned>(computed));
+    reader.Fail(why);
+    return false;
+  }
+  ByteReader records(body, size - kChecksumSize);
+  records.Seek(sizeof kDemoMagic + 4);
+  if (!ReadRecords(records, demo)) {
+    reader.Fail(records.Error());
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+bool ReadRecords(ByteReader& reader, Demo& demo) {
   demo.randomState = reader.U32();
   demo.screenWidth = reader.U16();
   demo.screenHeight = reader.U16();
@@ -372,6 +441,8 @@ bool ReadDemo(ByteReader& reader, Demo& demo) {
     if (reader.Failed()) return false;
   }
 }
+
+}  // namespace
 
 bool LoadDemo(const char* path, Demo& demo, std::string& error) {
   std::vector<uint8_t> bytes;

@@ -10,7 +10,7 @@ class ByteReader;
 // A demo: every input the game read and every tick-clock value it saw, frame
 // by frame, so that a replay gives the game exactly the same answers.
 //
-// File layout (little-endian): the 8 characters "DRIFTDEM", u16 version (1),
+// File layout (little-endian): the 8 characters "DRIFTDEM", u16 version (2),
 // u16 flags (0), u32 state of the particles' random generator, u16 screen
 // width, u16 screen height; then one record after another, each a code byte:
 //   0x01 frame: the reads that follow belong to the next frame
@@ -20,9 +20,11 @@ class ByteReader;
 //   0x05 key state, after each poll and each read of it: varint count, then
 //        count x (u16 key, u8 value) of the keys that changed;  0x08 unchanged
 //   0x06 pointer read: u8 buttons, zigzag varints x and y;  0x07 unchanged
-//   0x0F end: u32 number of frame records; nothing may follow it.
+//   0x0F end: u32 number of frame records;
+// then the u32 CRC-32 (as zlib's crc32) of every byte before it, and nothing
+// more. Version 1 had no checksum.
 constexpr char kDemoMagic[8] = {'D', 'R', 'I', 'F', 'T', 'D', 'E', 'M'};
-constexpr uint16_t kDemoVersion = 1;
+constexpr uint16_t kDemoVersion = 2;
 constexpr int kDemoKeyCount = SDLK_LAST;
 // Pointer positions are window pixels; anything far outside is damage.
 constexpr int32_t kDemoMaxPointer = 65535;
@@ -68,7 +70,12 @@ struct Demo {
   size_t FrameCount() const { return frames.empty() ? 0 : frames.size() - 1; }
 };
 
-// Writes a demo as the game reads: records go into Bytes() as they come.
+// The CRC-32 of `size` bytes, going on from `crc`, the value for the bytes
+// before them (0 for none).
+uint32_t DemoChecksum(const uint8_t* data, size_t size, uint32_t crc = 0);
+
+// Writes a demo as the game reads: records go into Bytes() as they come; a
+// recorder streaming them to its file takes them as it goes.
 class DemoWriter {
  public:
   DemoWriter(uint32_t randomState, int screenWidth, int screenHeight);
@@ -78,10 +85,14 @@ class DemoWriter {
   void Poll(const SDL_Event* event);  // nullptr: no event was waiting
   void KeyRead(const std::vector<DemoKeyChange>& changes);
   void Pointer(const DemoPointer& pointer);
-  // The end mark; nothing is written after it.
+  // The end mark and the checksum; nothing is written after them.
   void End();
 
+  // The bytes written and not yet taken.
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  // Hands over Bytes(), which then starts empty again.
+  std::vector<uint8_t> TakeBytes();
+  uint32_t FrameCount() const { return frameCount_; }
 
  private:
   void U8(uint8_t v) { bytes_.push_back(v); }
@@ -90,6 +101,7 @@ class DemoWriter {
   void Varint(uint32_t v);
 
   std::vector<uint8_t> bytes_;
+  uint32_t checksum_ = 0;  // of the bytes taken
   uint32_t lastTick_ = 0;
   DemoPointer lastPointer_;
   bool pointerSeen_ = false;
@@ -97,8 +109,10 @@ class DemoWriter {
   bool ended_ = false;
 };
 
-// Reads a whole demo. False, with the reason in the reader's error, for a
-// file that is not a demo, of another version, cut short, or damaged.
+// Reads a whole demo from a reader over a block of bytes; the checksum is
+// checked before any record is read. False, with the reason in the reader's
+// error, for a file that is not a demo, of another version, cut short, or
+// damaged.
 bool ReadDemo(ByteReader& reader, Demo& demo);
 
 // Reads the demo file at `path`; false with a reason when it cannot be used.

@@ -20,7 +20,10 @@ class DemoRecorder : public platform::InputSource {
 
   // The reads that follow belong to the next frame of the loop.
   void BeginFrame() { writer_.Frame(); }
-  // Ends the demo: its bytes, end mark included.
+  // The bytes recorded since the last call, for streaming to a file.
+  std::vector<uint8_t> TakeBytes() { return writer_.TakeBytes(); }
+  uint32_t FrameCount() const { return writer_.FrameCount(); }
+  // Ends the demo: the bytes not yet taken, end mark and checksum included.
   const std::vector<uint8_t>& Finish();
 
   int PollEvent(SDL_Event* event) override;

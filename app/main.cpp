@@ -69,5 +69,6 @@ int main(int argc, char** argv) {
     if (cleanQuit && !demo.Finish(game)) cleanQuit = false;
   }
   SDL_Quit();
+  demo.PassOnStopSignal();
   return cleanQuit ? 0 : 1;
 }

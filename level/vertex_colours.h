@@ -9,8 +9,9 @@ class ByteReader;
 // it; a level without it keeps every colour at (1, 1, 1, 1).
 constexpr char kVertexColoursTag[8] = {'V', 'C', 'O', 'L', 'O', 'U', 'R', 'S'};
 
-// Called right after ReadLevel with the reader where it stopped. Bytes that
-// do not begin with the tag are left alone, as before. False, with the
-// reason in `reader`, for a section that is cut short, counts other vertices
-// or holds a colour that is negative or not a finite number.
+// Called right after ReadLevel with the reader where it stopped. False, with
+// the reason in `reader`, when bytes follow the spawn points that do not
+// begin with the tag (a spawn point or path count that is wrong would
+// otherwise go unseen), or for a section that is cut short, counts other
+// vertices or holds a colour that is negative or not a finite number.
 bool ReadVertexColours(ByteReader& reader, LevelData& level);

@@ -50,13 +50,15 @@ write_seeds() {
   cmake --build "$build" --target level_seeds >/dev/null
   "$build/tools/level/level_seeds" "$out/level/seeds"
   clang++ -std=c++17 -O1 -I. fuzz/asset_seeds.cpp tools/content/bmp_writer.cpp \
-    tools/content/p3d_writer.cpp tools/common/byte_writer.cpp -o "$out/asset_seeds"
+    tools/content/p3d_writer.cpp tools/common/byte_writer.cpp platform/file_writer.cpp \
+    -o "$out/asset_seeds"
   # The model fuzzer reads its seeds' texture "skin.bmp" from its own folder.
   (cd "$out/p3d" && ../asset_seeds "$out/bitmap/seeds" "$out/p3d/seeds")
   clang++ -std=c++17 -O1 -I. $(pkg-config --cflags sdl) fuzz/demo_seeds.cpp app/demo_file.cpp \
-    assets/byte_reader.cpp platform/large_arrays.cpp tools/common/byte_writer.cpp -o "$out/demo_seeds"
+    assets/byte_reader.cpp platform/large_arrays.cpp tools/common/byte_writer.cpp \
+    platform/file_writer.cpp -o "$out/demo_seeds"
   "$out/demo_seeds" "$out/demo/seeds"
-  cp bench/demos/arena.dem "$out/demo/seeds/"
+  cp bench/demos/*.dem "$out/demo/seeds/"
 }
 
 # Compiles the parser and its fuzzer on their own with the fuzzer runtime.

@@ -1,7 +1,10 @@
 #include "app/data_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -61,6 +64,37 @@ TEST(DataDir, AnEmptyFolderNamedWithDataIsRefusedInOneLine) {
   EXPECT_FALSE(choice.found);
   EXPECT_NE(choice.error.find(layout.own), std::string::npos);
   EXPECT_EQ(choice.error.find('\n'), std::string::npos);
+}
+
+// A folder the player may not read is told with the system's reason, not
+// taken for one without data. Root reads every folder, so as root the
+// check runs in a child process that has become the user "nobody".
+TEST(DataDir, AFolderThePlayerMayNotReadIsToldWithTheReason) {
+  Layout layout({"own"});
+  fs::permissions(layout.root, fs::perms::owner_all | fs::perms::group_exec |
+                                   fs::perms::others_exec);
+  fs::permissions(layout.own, fs::perms::none);
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(77);
+    DataDirChoice choice = ChooseDataDir(layout.own, layout.program);
+    const std::string expected =
+        "cannot read the game's data in " + layout.own + " given by --data: Permission denied";
+    if (!choice.found && choice.error == expected) _exit(0);
+    std::fprintf(stderr, "got: %s\nexpected: %s\n", choice.error.c_str(), expected.c_str());
+    _exit(1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  fs::permissions(layout.own, fs::perms::owner_all);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot become nobody";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  // A folder that is not there says so too.
+  DataDirChoice missing = ChooseDataDir(layout.own + "/none", layout.program);
+  EXPECT_NE(missing.error.find("/none given by --data: No such file or directory"),
+            std::string::npos)
+      << missing.error;
 }
 
 TEST(DataDir, EnteringKeepsTheDemoNamesOfTheStartingFolder) {

@@ -1,10 +1,20 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <random>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/demo.h"
@@ -16,6 +26,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/scripted_input.h"
+#include "tests/support/temp_dir.h"
 #include "world/explosion.h"
 
 namespace {
@@ -49,15 +60,44 @@ std::string ReadError(const std::vector<uint8_t>& bytes) {
   return reader.Error();
 }
 
+// The checksum of an edited demo made to match again, so that the damage
+// reaches the record it is in.
+std::string ReadResealed(const std::vector<uint8_t>& bytes) {
+  Bytes b = bytes;
+  if (b.size() >= 24) Put32(b, b.size() - 4, DemoChecksum(b.data(), b.size() - 4));
+  return ReadError(b);
+}
+
+TEST(DemoFile, EveryFlippedBitIsRefused) {
+  const Bytes good = SmallDemo();
+  ASSERT_EQ(ReadError(good), "");
+  for (size_t at = 0; at < good.size(); ++at) {
+    for (int bit = 0; bit < 8; ++bit) {
+      Bytes damaged = good;
+      damaged[at] ^= static_cast<uint8_t>(1 << bit);
+      // The magic, version and flags are read first; the checksum covers
+      // the rest, itself included.
+      const char* expected = at < 8    ? "not a Driftwing demo"
+                             : at < 10 ? "version"
+                             : at < 12 ? "flags"
+                                       : "checksum does not match";
+      EXPECT_NE(ReadError(damaged).find(expected), std::string::npos)
+          << "byte " << at << ", bit " << bit << ": " << ReadError(damaged);
+    }
+  }
+}
+
 // A recorded game replayed (DemoReplay below) shows the records read back
-// as written; here each damage is refused with its reason.
+// as written; here each damage, its checksum made to match, is refused with
+// its reason.
 TEST(DemoFile, DamagedDemosAreRefusedWithAReason) {
   const size_t header = 20;
-  // The header, then these records.
+  // The header, then these records, then room for the checksum.
   auto records = [header](std::vector<uint8_t> bytes) {
     return [header, bytes](Bytes& b) {
       b.resize(header);
       b.insert(b.end(), bytes.begin(), bytes.end());
+      b.insert(b.end(), 4, 0);
     };
   };
   // A demo written afresh by `write`.
@@ -73,12 +113,15 @@ TEST(DemoFile, DamagedDemosAreRefusedWithAReason) {
       SmallDemo(),
       {{"empty", [](Bytes& b) { b.clear(); }, "too short"},
        {"another format", [](Bytes& b) { b[0] = 'X'; }, "not a Driftwing demo"},
-       {"a later version", [](Bytes& b) { b[8] = 2; }, "version 2"},
+       {"a later version", [](Bytes& b) { b[8] = 3; }, "version 3"},
+       {"version 1, without a checksum", [](Bytes& b) { b[8] = 1; },
+        "recorded by an older version of the game (demo version 1)"},
        {"unknown flags", [](Bytes& b) { b[10] = 1; }, "flags"},
+       {"no room for the checksum", [header](Bytes& b) { b.resize(header + 3); }, "too short"},
        {"cut short", [](Bytes& b) { b.resize(b.size() - 6); }, "end mark"},
-       {"cut inside a record", [header](Bytes& b) { b.resize(header + 2); }, "unexpected end"},
+       {"cut inside a record", [header](Bytes& b) { b.resize(header + 6); }, "unexpected end"},
        {"bytes after the end", [](Bytes& b) { b.push_back(0); }, "after the end mark"},
-       {"wrong frame count", [](Bytes& b) { b[b.size() - 4] = 7; }, "counts 7 frames"},
+       {"wrong frame count", [](Bytes& b) { b[b.size() - 8] = 7; }, "counts 7 frames"},
        {"unknown record", records({0x40}), "unknown record 0x40"},
        {"no frames", written([](DemoWriter&) {}), "no frames"},
        {"key past the last",
@@ -100,7 +143,7 @@ TEST(DemoFile, DamagedDemosAreRefusedWithAReason) {
        // Key 352.
        {"key event past the last key", records({0x04, SDL_KEYDOWN, 0, 1, 0, 0x60, 0x01, 0, 0, 0, 0}),
         "past the last key"}},
-      ReadError);
+      ReadResealed);
 }
 
 TEST(DemoFile, TicksWrapAndLongStepsSurvive) {
@@ -115,6 +158,179 @@ TEST(DemoFile, TicksWrapAndLongStepsSurvive) {
   Demo demo;
   ASSERT_TRUE(ReadDemo(reader, demo)) << reader.Error();
   EXPECT_EQ(demo.ticks, (std::vector<uint32_t>{0xFFFFFFF0u, 0xFFFFFFFFu, 3, 100003}));
+}
+
+TEST(DemoFile, BytesTakenAsTheyComeMakeTheSameDemo) {
+  auto record = [](bool stream) {
+    DemoWriter w(5, 800, 600);
+    Bytes out;
+    for (uint32_t frame = 0; frame < 50; ++frame) {
+      w.Frame();
+      w.Tick(100 + 3 * frame * frame);
+      w.Pointer(DemoPointer{0, static_cast<int32_t>(frame), 7});
+      if (stream) {
+        Bytes part = w.TakeBytes();
+        out.insert(out.end(), part.begin(), part.end());
+      }
+    }
+    w.End();
+    out.insert(out.end(), w.Bytes().begin(), w.Bytes().end());
+    return out;
+  };
+  EXPECT_EQ(record(true), record(false));
+  EXPECT_EQ(ReadError(record(true)), "");
+}
+
+// The names in a folder.
+std::vector<std::string> Listing(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+Bytes Contents(const std::string& path) {
+  Bytes bytes;
+  std::string error;
+  EXPECT_TRUE(ReadWholeFile(path.c_str(), bytes, error)) << path << ": " << error;
+  return bytes;
+}
+
+std::string Text(const std::string& path) {
+  Bytes bytes = Contents(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The game's recording as main() runs it, in a child process with a
+// scripted player and clock and no window: DemoSession records into `path`
+// until a signal stops it or `frames` have run (0: for ever). What the
+// child prints goes to `log`; it exits 0 when the demo was kept, 1 when play
+// stopped early without keeping it, 2 when it ran every frame and did not
+// keep it, 3 when the file was refused; or dies by the signal that stopped
+// it, as the game does.
+pid_t StartRecording(const std::string& path, int frames, const std::string& log,
+                     rlim_t fileLimit = RLIM_INFINITY) {
+  pid_t pid = fork();
+  if (pid != 0) return pid;
+  int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out >= 0) {
+    dup2(out, 1);
+    dup2(out, 2);
+  }
+  if (fileLimit != RLIM_INFINITY) {
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead
+    struct rlimit limit = {fileLimit, fileLimit};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  FakeClock clock(1000, 1);
+  ScriptedInput input;
+  DemoSession session;
+  std::string error;
+  if (!session.Open(path, "", "", error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    _exit(3);
+  }
+  session.Start();
+  int frame = 0;
+  for (; frames == 0 || frame < frames; ++frame) {
+    if (!DemoFrameBegins()) break;
+    input.SetPointer(frame % 640, frame % 480);
+    input.Hold(SDLK_w, frame % 7 < 3);
+    platform::Ticks();
+    SDL_Event event;
+    while (platform::PollEvent(&event)) {
+    }
+    platform::KeyState();
+    platform::MouseState(nullptr, nullptr);
+  }
+  const bool kept = session.Finish(0);
+  session.PassOnStopSignal();
+  _exit(kept ? 0 : frame < frames ? 1 : 2);
+}
+
+// Waits for a child; its exit status, or 128 + the signal that ended it.
+int Reap(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(DemoRecording, IsKeptOnlyWholeWhenKilledAtAnyMoment) {
+  TempDir dir;
+  const std::string target = dir.File("k.dem");
+  const Bytes old = {'O', 'L', 'D', '\n'};
+  std::mt19937 random(24);
+  int newDemos = 0;
+  for (int signal : {SIGKILL, SIGHUP}) {
+    for (int round = 0; round < 20; ++round) {
+      dir.Write("k.dem", old);
+      pid_t pid = StartRecording(target, 0, dir.File("log"));
+      std::this_thread::sleep_for(
+          std::chrono::microseconds(std::uniform_int_distribution<int>(0, 60000)(random)));
+      kill(pid, signal);
+      ASSERT_EQ(Reap(pid), 128 + signal) << "round " << round;
+      std::vector<std::string> left = Listing(dir.path());
+      left.erase(std::remove(left.begin(), left.end(), "log"), left.end());
+      const std::string trace = "signal " + std::to_string(signal) + ", round " +
+                                std::to_string(round) + ": " + Text(dir.File("log"));
+      Bytes now = Contents(target);
+      if (signal == SIGKILL) {
+        // The old file as it was, and at most a temporary file that says
+        // what it is.
+        EXPECT_EQ(now, old) << trace;
+        ASSERT_LE(left.size(), 2u) << trace;
+        if (left.size() == 2) {
+          EXPECT_EQ(left[1].rfind("k.dem.partial-", 0), 0u) << left[1];
+          std::filesystem::remove(dir.File(left[1]));
+        }
+        continue;
+      }
+      // The recording so far, whole, or the old file when the signal came
+      // before the first frame; never a temporary file.
+      EXPECT_EQ(left, std::vector<std::string>{"k.dem"}) << trace;
+      if (now == old) continue;
+      ++newDemos;
+      EXPECT_EQ(ReadError(now), "") << trace;
+      EXPECT_NE(Text(dir.File("log")).find("the recording ended on SIGHUP"), std::string::npos)
+          << trace;
+    }
+  }
+  EXPECT_GT(newDemos, 0) << "no SIGHUP came during a recording";
+}
+
+TEST(DemoRecording, AFailingWriteStopsPlayAtOnceAndLeavesTheFileAsItWas) {
+  TempDir dir;
+  const Bytes old(100, 'x');
+  dir.Write("k.dem", old);
+  // A disk that takes 4 KB: the first frames are written, then play stops
+  // long before its 100000 frames.
+  pid_t pid = StartRecording(dir.File("k.dem"), 100000, dir.File("log"), 4096);
+  EXPECT_EQ(Reap(pid), 1);
+  EXPECT_NE(Text(dir.File("log")).find("the recording stopped: cannot write " + dir.File("k.dem") +
+                                         ": File too large"),
+            std::string::npos)
+      << Text(dir.File("log"));
+  EXPECT_EQ(Contents(dir.File("k.dem")), old);
+  EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"k.dem", "log"}));
+
+  // The folder deleted while recording: found at the next frame.
+  std::filesystem::create_directory(dir.File("gone"));
+  FakeClock clock(1000, 1);
+  ScriptedInput input;
+  DemoSession session;
+  std::string error;
+  ASSERT_TRUE(session.Open(dir.File("gone/k.dem"), "", "", error)) << error;
+  session.Start();
+  EXPECT_TRUE(DemoFrameBegins());
+  platform::Ticks();
+  std::filesystem::remove_all(dir.File("gone"));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(DemoFrameBegins());
+  EXPECT_FALSE(session.Finish(0));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("was removed while it was written"),
+            std::string::npos);
 }
 
 TEST(Timedemo, LineGivesFramesSecondsRateMedianAndP99) {
@@ -250,6 +466,40 @@ TEST_F(DemoReplay, ARecordedGameReplaysToTheSameWorldTwice) {
     EXPECT_EQ(frames, player.Recording().FrameCount());
     EXPECT_TRUE(player.InStep()) << player.StepError();
     EXPECT_EQ(WorldStateHash(game.world, game.camera), recorded) << "replay " << replay;
+    CloseSound();
+  }
+}
+
+// A replay that leaves its recorded path fails both replay commands;
+// the timedemo still prints its line.
+TEST_F(DemoReplay, PlayAndTimedemoBothFailAReplayThatLeavesItsPath) {
+  DemoWriter w(1, 1024, 768);
+  w.Tick(1000);
+  for (int frame = 0; frame < 3; ++frame) {
+    w.Frame();
+    w.Tick(1010 + 10 * frame);  // and no event polls, which the game makes
+  }
+  w.End();
+  TempDir dir;
+  dir.Write("off.dem", w.Bytes());
+  for (bool timedemo : {false, true}) {
+    DemoSession session;
+    std::string error;
+    const std::string path = dir.File("off.dem");
+    ASSERT_TRUE(session.Open("", timedemo ? "" : path, timedemo ? path : "", error)) << error;
+    session.Start();
+    Game game;
+    ASSERT_TRUE(game.Startup());
+    game.StartLoop();
+    while (game.LoopPass()) {
+    }
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(session.Finish(game)) << (timedemo ? "--timedemo" : "--play");
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("left the recorded path"),
+              std::string::npos);
+    EXPECT_NE(out.find(timedemo ? " fps " : "world state hash"), std::string::npos) << out;
     CloseSound();
   }
 }

@@ -152,15 +152,20 @@ TEST(LevelBuilder, RefusesMeshesTheGameCannotUse) {
       {[](LevelMesh& m) { m.positions[1].y = NAN; },
        "vertex 1 has a coordinate that is not a finite number"},
       {[](LevelMesh& m) { m.texCoords[2].s = INFINITY; },
-       "vertex 2 has a coordinate that is not a finite number"},
+       "vertex 2 has a texture coordinate that is not a finite number"},
+      // Finite, but past where floats can place the ship to a unit.
+      {[](LevelMesh& m) { m.positions[3].z = -1e20f; },
+       "vertex 3 lies at (10, 0, -1e+20), beyond the 16777216 units from the origin"},
+      {[](LevelMesh& m) { m.positions[0].x = 16777218.0f; }, "vertex 0 lies at (1.67772e+07"},
       {[](LevelMesh& m) { m.triangles[1].vertex[0] = 4; }, "triangle 1 names vertex 4 of 4"},
       {[](LevelMesh& m) { m.triangles[0].material = 1; }, "triangle 0 has no material"},
       {[](LevelMesh& m) { m.spawnPoints.push_back(Vector3(0, NAN, 0)); },
-       "a spawn point is not at a finite position"},
+       "a spawn point has a coordinate that is not a finite number"},
       {[](LevelMesh& m) { m.pathNodes = {Vector3(0, 0, 0)}; m.pathLinks = {{0, 1}}; },
        "a path link names a node the path does not have"},
       {[](LevelMesh& m) { m.spawnPoints = {Vector3(3e38f, 0, 0), Vector3(-3e38f, 0, 0)}; },
-       "the mesh is too large"},
+       "a spawn point lies at (3e+38, 0, 0), beyond the 16777216 units"},
+      {[](LevelMesh& m) { m.pathNodes = {Vector3(0, 0, 1e38f)}; }, "a path node lies at"},
   };
   for (const Case& c : cases) {
     LevelMesh mesh = Square(10);

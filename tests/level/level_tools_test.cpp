@@ -121,6 +121,10 @@ TEST_F(LevelTools, RefusesAndWarnsAsTheAuthorNeedsToHear) {
       {"missing texture", "usemtl rock\n" + floor + "f 1 2 3\n", "--spawn 1,2,3", 0,
        "material \"rock\": \"textures/rock.bmp\" is not beside", "no spawn point"},
       {"not a mesh", "this is not a mesh\n", "", 1, "cannot import", nullptr},
+      {"finite but far", "v 0 0 0\nv 0 0 1e20\nv 1e38 0 0\nf 1 2 3\n", "", 1,
+       "vertex 1 lies at (0, 0, 1e+20), beyond the 16777216 units from the origin a level may "
+       "reach",
+       "finite"},
       {"bad option value", "usemtl grass\n" + floor + "f 1 2 3\n", "--up x", 2,
        "bad or missing value for --up", nullptr},
       {"drone far from the paths",
@@ -148,6 +152,17 @@ TEST_F(LevelTools, RefusesAndWarnsAsTheAuthorNeedsToHear) {
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--scale", "--up", "--spawn", "--no-bake", "--sun", "--sky-rays"}) {
     EXPECT_TRUE(Has(help.out, option)) << option;
+  }
+}
+
+// Roles come from the objects' names: the OBJ importer names the scene
+// after the file, which is no object.
+TEST_F(LevelTools, AFileNamedLikeARoleIsStillALevel) {
+  for (const char* name : {"pathway_arena.obj", "spawn_field.obj", "Path.obj"}) {
+    dir.WriteText(name, "v 0 0 0\nv 0 0 100\nv 100 0 0\nf 1 2 3\n");
+    ToolRun run = RunTool(Levelc("--no-bake " + dir.File(name) + " " + dir.File("out.wrl")));
+    ASSERT_EQ(run.status, 0) << name << "\n" << run.err;
+    EXPECT_EQ(ReadBack(dir.File("out.wrl")).triangleCount, 1u) << name;
   }
 }
 

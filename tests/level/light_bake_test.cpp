@@ -213,6 +213,7 @@ TEST(LightBake, BakedGroundDrawsNearItsTextureBrightnessUnderTheWorldsLight) {
 TEST(VertexColourSection, IsReadWhenPresentAndRefusedWhenDamaged) {
   LevelMesh mesh = GroundAndWall();
   mesh.colours.assign(mesh.positions.size(), Colour{2.5f, 2.0f, 1.5f, 1.0f});
+  mesh.spawnPoints = {Vector3(1, 2, 3)};
   LevelSource source;
   LevelBuildReport built;
   std::string error;
@@ -233,15 +234,25 @@ TEST(VertexColourSection, IsReadWhenPresentAndRefusedWhenDamaged) {
   trailing.insert(trailing.end(), {'J', 'U', 'N', 'K', 'J', 'U', 'N', 'K', 1, 2});
   EXPECT_EQ(read(baked), std::to_string(2.5f));
   EXPECT_EQ(read(plain), std::to_string(1.0f));
-  EXPECT_EQ(read(trailing), std::to_string(1.0f)) << "other trailing bytes are left alone";
+  // Whatever follows the spawn points is the colour section or a count
+  // before it is wrong: a spawn count of 0 must not let the level play
+  // unlit from the origin.
+  EXPECT_EQ(read(trailing),
+            "10 bytes follow the 1 spawn points, beginning \"JUNKJUNK\" where only the vertex "
+            "colour section (\"VCOLOURS\") may stand: a count before them is wrong");
   auto put = [section](size_t offset, uint32_t value) {
     return [=](Bytes& b) { Put32(b, section + offset, value); };
   };
+  const size_t spawnCount = 24;  // in the header
   ExpectEachRefused(
       baked,
       {{"cut short", [](Bytes& b) { b.resize(b.size() - 5); }, "vertex colours"},
        {"count", put(8, 1), "the vertex colours are for 1 vertices"},
-       {"not a number", put(12, 0x7fc00000u), "vertex colour 0 is negative"}},
+       {"not a number", put(12, 0x7fc00000u), "vertex colour 0 is negative"},
+       {"no spawn points counted", [](Bytes& b) { Put32(b, spawnCount, 0); },
+        "follow the 0 spawn points, beginning 00 00 00 00 00 00 80 3f where only"},
+       {"a few bytes after", [&plain](Bytes& b) { b = plain; b.push_back('V'); },
+        "1 bytes follow the 1 spawn points, beginning \"V\""}},
       [&read](const Bytes& bytes) {
         const std::string got = read(bytes);
         return got == std::to_string(2.5f) ? std::string() : got;

@@ -49,7 +49,8 @@ class ByteWriter {
   std::vector<uint8_t> bytes_;
 };
 
-// Writes `bytes` to `path`, replacing it; false, with the reason in `error`,
-// on failure. The one way the tools write a file.
+// Replaces `path` with `bytes`, whole or not at all (platform::WriteWholeFile);
+// false, with the reason in `error`, on failure. The one way the tools write a
+// file.
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes,
                     std::string& error);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -26,6 +27,18 @@ bool CheckMaterials(const LevelMesh& mesh, std::string& error) {
   return true;
 }
 
+// "" when `p` is a usable position, else why not, after `what`.
+std::string PositionProblem(const Vector3& p, const std::string& what) {
+  if (!IsFinite(p)) return what + " has a coordinate that is not a finite number";
+  float largest = std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+  if (largest <= kMaxLevelCoordinate) return "";
+  char at[96];
+  std::snprintf(at, sizeof at, "(%g, %g, %g)", p.x, p.y, p.z);
+  return what + " lies at " + at + ", beyond the " + std::to_string(int(kMaxLevelCoordinate)) +
+         " units from the origin a level may reach (2^24: past it floats are too coarse for "
+         "the ship to move smoothly); shrink it with --scale";
+}
+
 bool CheckVertices(const LevelMesh& mesh, std::string& error) {
   size_t count = mesh.positions.size();
   if (count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
@@ -41,11 +54,17 @@ bool CheckVertices(const LevelMesh& mesh, std::string& error) {
             std::to_string(count) + " vertices";
     return false;
   }
+  // Positions first: a far one makes its neighbours' normals overflow.
+  for (size_t i = 0; i < count; ++i) {
+    error = PositionProblem(mesh.positions[i], "vertex " + std::to_string(i));
+    if (!error.empty()) return false;
+  }
   for (size_t i = 0; i < count; ++i) {
     const TexCoord& t = mesh.texCoords[i];
-    if (!IsFinite(mesh.positions[i]) || !IsFinite(mesh.normals[i]) || !std::isfinite(t.s) ||
-        !std::isfinite(t.t)) {
-      error = "vertex " + std::to_string(i) + " has a coordinate that is not a finite number";
+    if (!IsFinite(mesh.normals[i]) || !std::isfinite(t.s) || !std::isfinite(t.t)) {
+      error = "vertex " + std::to_string(i) + " has a " +
+              (IsFinite(mesh.normals[i]) ? "texture coordinate" : "normal") +
+              " that is not a finite number";
       return false;
     }
     if (!mesh.colours.empty()) {
@@ -110,25 +129,9 @@ bool CollectTriangles(const LevelMesh& mesh, LevelSource& out, std::vector<int32
 
 bool CollectMarkers(const LevelMesh& mesh, LevelSource& out, std::string& error) {
   // The ship's places first, then the drones'.
-  for (const Vector3& spawn : mesh.spawnPoints) {
-    if (!IsFinite(spawn)) {
-      error = "a spawn point is not at a finite position";
-      return false;
-    }
-    out.spawnPoints.push_back(SpawnPoint{kSpawnShip, spawn});
-  }
-  for (const Vector3& spawn : mesh.droneSpawns) {
-    if (!IsFinite(spawn)) {
-      error = "a drone spawn point is not at a finite position";
-      return false;
-    }
-    out.spawnPoints.push_back(SpawnPoint{kSpawnDrone, spawn});
-  }
+  for (const Vector3& spawn : mesh.spawnPoints) out.spawnPoints.push_back(SpawnPoint{kSpawnShip, spawn});
+  for (const Vector3& spawn : mesh.droneSpawns) out.spawnPoints.push_back(SpawnPoint{kSpawnDrone, spawn});
   for (const Vector3& position : mesh.pathNodes) {
-    if (!IsFinite(position)) {
-      error = "a path node is not at a finite position";
-      return false;
-    }
     out.pathNodes.push_back(SourcePathNode{position, {}});
   }
   for (const auto& link : mesh.pathLinks) {
@@ -150,6 +153,18 @@ bool CollectMarkers(const LevelMesh& mesh, LevelSource& out, std::string& error)
 
 bool CheckMesh(const LevelMesh& mesh, std::string& error) {
   if (!CheckMaterials(mesh, error) || !CheckVertices(mesh, error)) return false;
+  for (const Vector3& spawn : mesh.spawnPoints) {
+    error = PositionProblem(spawn, "a spawn point");
+    if (!error.empty()) return false;
+  }
+  for (const Vector3& spawn : mesh.droneSpawns) {
+    error = PositionProblem(spawn, "a drone spawn point");
+    if (!error.empty()) return false;
+  }
+  for (const Vector3& position : mesh.pathNodes) {
+    error = PositionProblem(position, "a path node");
+    if (!error.empty()) return false;
+  }
   // The light bake reads the corners before BuildLevel would refuse them.
   for (size_t i = 0; i < mesh.triangles.size(); ++i) {
     for (uint32_t v : mesh.triangles[i].vertex) {
@@ -200,10 +215,6 @@ bool BuildLevel(const LevelMesh& mesh, const OctreeBuildOptions& options, LevelS
   report.boundsMin = lo;
   report.boundsMax = hi;
   PaddedRootBox(lo, hi, report.rootMin, report.rootMax);
-  if (!IsFinite(report.rootMax - report.rootMin)) {
-    error = "the mesh is too large: its extent is not a finite number";
-    return false;
-  }
 
   BuildOctree(out.positions, out.triangles, materials, report.rootMin, report.rootMax, options,
               out.octreeNodes, report.octree);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/file_writer.h"
 #include "tools/level/level_builder.h"
 #include "tools/level/level_warnings.h"
 #include "tools/level/level_writer.h"
@@ -179,6 +180,11 @@ int main(int argc, char** argv) {
   if (int status = ParseOptions(argc, argv, o)) return status < 0 ? 0 : status;
 
   std::string error;
+  // Before any work, so a long bake never ends in a refusal.
+  if (!platform::CheckWriteTarget(o.output, {o.input}, error)) {
+    std::fprintf(stderr, "levelc: %s\n", error.c_str());
+    return 1;
+  }
   LevelMesh mesh;
   if (!ImportMesh(o.input, mesh, error)) return Fail(o.input, error);
   TransformMesh(mesh, o.up, o.scale);

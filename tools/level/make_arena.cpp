@@ -7,6 +7,7 @@
 // between 0 and 80 and the walls stand 60 above the ground next to them.
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "level/level_data.h"
+#include "tools/common/byte_writer.h"
 #include "world/scalar_math.h"
 #include "world/vector3.h"
 
@@ -421,9 +423,36 @@ PathGraph MakePath() {
   return path;
 }
 
+// The text of a file, formatted as printf does, then written whole.
+class TextFile {
+ public:
+  void Add(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    va_list args, again;
+    va_start(args, format);
+    va_copy(again, args);
+    int length = std::vsnprintf(nullptr, 0, format, args);
+    if (length > 0) {
+      size_t end = bytes_.size();
+      bytes_.resize(end + length + 1);
+      std::vsnprintf(reinterpret_cast<char*>(bytes_.data() + end), length + 1, format, again);
+      bytes_.pop_back();  // the terminating NUL
+    }
+    va_end(again);
+    va_end(args);
+  }
+  bool Write(const std::string& path) const {
+    std::string error;
+    if (WriteFileBytes(path, bytes_, error)) return true;
+    std::fprintf(stderr, "make_arena: %s\n", error.c_str());
+    return false;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
 bool WriteMtl(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "w");
-  if (!file) return false;
+  TextFile file;
   struct Colour {
     const char* name;
     float r, g, b;
@@ -433,22 +462,21 @@ bool WriteMtl(const std::string& path) {
                             {"concrete", 0.7f, 0.7f, 0.68f},
                             {"metal", 0.55f, 0.6f, 0.65f},
                             {"sand", 0.8f, 0.72f, 0.5f}};
-  std::fprintf(file, "# The default level's materials; the game draws textures/<name>.bmp.\n");
+  file.Add("# The default level's materials; the game draws textures/<name>.bmp.\n");
   for (const Colour& c : colours) {
-    std::fprintf(file, "newmtl %s\nKd %.2f %.2f %.2f\n\n", c.name, c.r, c.g, c.b);
+    file.Add("newmtl %s\nKd %.2f %.2f %.2f\n\n", c.name, c.r, c.g, c.b);
   }
-  return std::fclose(file) == 0;
+  return file.Write(path);
 }
 
 bool WriteObj(const std::string& path, const std::string& mtlName,
               const std::vector<Object>& objects, const PathGraph& graph) {
-  FILE* file = std::fopen(path.c_str(), "w");
-  if (!file) return false;
-  std::fprintf(file, "# The default level, written by make_arena; compile it with levelc.\n");
-  std::fprintf(file, "mtllib %s\n", mtlName.c_str());
+  TextFile file;
+  file.Add("# The default level, written by make_arena; compile it with levelc.\n");
+  file.Add("mtllib %s\n", mtlName.c_str());
   long vertex = 1;
   for (const Object& object : objects) {
-    std::fprintf(file, "o %s\n", object.name.c_str());
+    file.Add("o %s\n", object.name.c_str());
     // Grouped by material, in order of first use.
     std::vector<std::string> materials;
     for (const Triangle& t : object.triangles) {
@@ -457,14 +485,14 @@ bool WriteObj(const std::string& path, const std::string& mtlName,
       }
     }
     for (const std::string& material : materials) {
-      std::fprintf(file, "usemtl %s\n", material.c_str());
+      file.Add("usemtl %s\n", material.c_str());
       for (const Triangle& t : object.triangles) {
         if (t.material != material) continue;
         for (const Corner& c : t.c) {
-          std::fprintf(file, "v %.4f %.4f %.4f\nvt %.5f %.5f\nvn %.5f %.5f %.5f\n", c.p.x, c.p.y,
+          file.Add("v %.4f %.4f %.4f\nvt %.5f %.5f\nvn %.5f %.5f %.5f\n", c.p.x, c.p.y,
                        c.p.z, c.t.s, c.t.t, c.n.x, c.n.y, c.n.z);
         }
-        std::fprintf(file, "f %ld/%ld/%ld %ld/%ld/%ld %ld/%ld/%ld\n", vertex, vertex, vertex,
+        file.Add("f %ld/%ld/%ld %ld/%ld/%ld %ld/%ld/%ld\n", vertex, vertex, vertex,
                      vertex + 1, vertex + 1, vertex + 1, vertex + 2, vertex + 2, vertex + 2);
         vertex += 3;
       }
@@ -472,13 +500,13 @@ bool WriteObj(const std::string& path, const std::string& mtlName,
   }
   // Path nodes are vertices; links are line elements. The vt/vn counters
   // are not used by lines.
-  std::fprintf(file, "o path\n");
+  file.Add("o path\n");
   long first = vertex;
-  for (const Vector3& p : graph.nodes) std::fprintf(file, "v %.4f %.4f %.4f\n", p.x, p.y, p.z);
+  for (const Vector3& p : graph.nodes) file.Add("v %.4f %.4f %.4f\n", p.x, p.y, p.z);
   for (const auto& link : graph.links) {
-    std::fprintf(file, "l %ld %ld\n", first + link.first, first + link.second);
+    file.Add("l %ld %ld\n", first + link.first, first + link.second);
   }
-  return std::fclose(file) == 0;
+  return file.Write(path);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <assimp/Importer.hpp>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <tuple>
 
@@ -46,11 +47,15 @@ struct NamedSpawn {
 
 class SceneWalker {
  public:
-  SceneWalker(const aiScene& scene, LevelMesh& mesh) : scene_(scene), mesh_(mesh) {}
+  SceneWalker(const aiScene& scene, LevelMesh& mesh, const std::string& fileName)
+      : scene_(scene), mesh_(mesh), fileName_(fileName) {}
 
   void Walk(const aiNode& node, const aiMatrix4x4& parent, Role inherited) {
     aiMatrix4x4 transform = parent * node.mTransformation;
     std::string name = node.mName.C_Str();
+    // The OBJ importer names the root after the file: no object of the
+    // author's, so "pathway.obj" is not a path.
+    if (&node == scene_.mRootNode && name == fileName_) name.clear();
     Role role = RoleOfName(name, inherited);
     if (IsSpawn(role) && !IsSpawn(inherited)) AddSpawn(node, transform, name, role);
     for (unsigned i = 0; i < node.mNumMeshes; ++i) {
@@ -209,6 +214,7 @@ class SceneWalker {
 
   const aiScene& scene_;
   LevelMesh& mesh_;
+  const std::string fileName_;
   std::vector<NamedSpawn> spawns_;
   std::map<std::tuple<float, float, float>, uint32_t> pathIndex_;
 };
@@ -226,7 +232,7 @@ bool ImportMesh(const std::string& path, LevelMesh& mesh, std::string& error) {
     error = std::string("cannot import: ") + importer.GetErrorString();
     return false;
   }
-  SceneWalker walker(*scene, mesh);
+  SceneWalker walker(*scene, mesh, std::filesystem::path(path).filename().string());
   walker.Walk(*scene->mRootNode, aiMatrix4x4(), Role::kLevel);
   walker.Finish();
   return true;

@@ -75,7 +75,7 @@ class Converter {
 };
 
 bool LoadTexture(const aiScene& scene, const std::string& modelPath, const std::string& reference,
-                 RgbImage& out, std::string& error) {
+                 RgbImage& out, std::string& textureFile, std::string& error) {
   if (const aiTexture* embedded = scene.GetEmbeddedTexture(reference.c_str())) {
     if (embedded->mHeight == 0) {
       return DecodeImageBytes(reinterpret_cast<const uint8_t*>(embedded->pcData),
@@ -91,6 +91,7 @@ bool LoadTexture(const aiScene& scene, const std::string& modelPath, const std::
     return true;
   }
   std::filesystem::path file = std::filesystem::path(modelPath).parent_path() / reference;
+  textureFile = file.string();
   if (!DecodeImageFile(file.string(), out, error)) {
     error = "texture \"" + file.string() + "\": " + error;
     return false;
@@ -117,8 +118,10 @@ RgbImage PlainTexture(const aiMaterial* material) {
 }  // namespace
 
 bool ConvertModel(const std::string& path, const ConvertOptions& options, P3dMesh& mesh,
-                  RgbImage& texture, std::vector<std::string>& notes, std::string& error) {
+                  RgbImage& texture, std::string& textureFile, std::vector<std::string>& notes,
+                  std::string& error) {
   mesh = P3dMesh{};
+  textureFile.clear();
   Assimp::Importer importer;
   const aiScene* scene = importer.ReadFile(
       path, aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals |
@@ -172,7 +175,7 @@ bool ConvertModel(const std::string& path, const ConvertOptions& options, P3dMes
   if (anyWithout) notes.push_back("parts of the model without a texture are drawn with \"" +
                                   chosen + "\" at their texture coordinates");
   RgbImage image;
-  if (!LoadTexture(*scene, path, chosen, image, error)) return false;
+  if (!LoadTexture(*scene, path, chosen, image, textureFile, error)) return false;
   texture = ToPowerOfTwo(image);
   if (texture.width != image.width || texture.height != image.height) {
     notes.push_back("texture resized from " + std::to_string(image.width) + " x " +

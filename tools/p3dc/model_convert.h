@@ -15,6 +15,9 @@ struct ConvertOptions {
 // and brought to a power-of-two size, or a plain 8 x 8 texture of the
 // material's colour when the model has none. The texture path is left for
 // the caller. `notes` gets what the author should hear (a second texture
-// that one P3D model cannot carry, ...). False with a reason.
+// that one P3D model cannot carry, ...). `textureFile` gets the file the
+// texture was read from, or "" when it was not read from a file of its own.
+// False with a reason.
 bool ConvertModel(const std::string& path, const ConvertOptions& options, P3dMesh& mesh,
-                  RgbImage& texture, std::vector<std::string>& notes, std::string& error);
+                  RgbImage& texture, std::string& textureFile, std::vector<std::string>& notes,
+                  std::string& error);

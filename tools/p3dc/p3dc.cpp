@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <string>
 
+#include "assets/bitmap.h"
 #include "assets/p3d_model.h"
 #include "assets/texture.h"
+#include "platform/file_writer.h"
 #include "tools/content/bmp_writer.h"
 #include "tools/p3dc/model_convert.h"
 
@@ -32,6 +34,25 @@ void Usage(FILE* out) {
 int Fail(const std::string& file, const std::string& why) {
   std::fprintf(stderr, "p3dc: %s: %s\n", file.c_str(), why.c_str());
   return 1;
+}
+
+// A writer's reason already names its file.
+int FailWrite(const std::string& why) {
+  std::fprintf(stderr, "p3dc: %s\n", why.c_str());
+  return 1;
+}
+
+// The game's readers take both files as written, checked before either is.
+bool CheckEncoded(const std::vector<uint8_t>& bitmap, const std::vector<uint8_t>& model,
+                  std::string& error) {
+  std::string texturePath;
+  DecodedBitmap decoded;
+  if (!CheckP3dFile(model.data(), model.size(), texturePath, error) ||
+      !DecodeBitmap(bitmap.data(), bitmap.size(), false, decoded, error)) {
+    error = "the game's reader refuses the result: " + error;
+    return false;
+  }
+  return true;
 }
 
 // Loads the written model as the game does, from the data folder.
@@ -85,12 +106,6 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  P3dMesh mesh;
-  RgbImage texture;
-  std::vector<std::string> notes;
-  std::string error;
-  if (!ConvertModel(input, options, mesh, texture, notes, error)) return Fail(input, error);
-
   // The file names its texture relative to the game's data folder, taken
   // to be the folder above the output's ("models/ship.bmp").
   fs::path out(output);
@@ -98,16 +113,48 @@ int main(int argc, char** argv) {
   std::string textureName = out.stem().string() + ".bmp";
   fs::path stored = folder.filename().empty() ? fs::path(textureName)
                                               : folder.filename() / textureName;
-  mesh.texturePath = stored.generic_string();
-  if (mesh.texturePath.size() > 31) {
-    return Fail(output, "the texture path \"" + mesh.texturePath +
+  const std::string textureFile = (folder / textureName).string();
+  std::string error;
+  // Both outputs are checked before any work; neither may be an input.
+  if (out.filename() == textureName) {
+    return Fail(output, "the model's texture is written beside it as " + textureName +
+                            ": name the model otherwise (for example " + out.stem().string() +
+                            ".p3d)");
+  }
+  if (!platform::CheckWriteTarget(output, {input}, error) ||
+      !platform::CheckWriteTarget(textureFile, {input}, error)) {
+    return FailWrite(error);
+  }
+  const std::string texturePath = stored.generic_string();
+  if (texturePath.size() > 31) {
+    return Fail(output, "the texture path \"" + texturePath +
                             "\" is longer than the 31 characters a P3D file holds");
   }
-  fs::path textureFile = folder / textureName;
-  if (!WriteBitmap(textureFile.string(), texture.width, texture.height, BitmapRows(texture), error)) {
-    return Fail(textureFile.string(), error);
+
+  P3dMesh mesh;
+  RgbImage texture;
+  std::string textureSource;
+  std::vector<std::string> notes;
+  if (!ConvertModel(input, options, mesh, texture, textureSource, notes, error)) {
+    return Fail(input, error);
   }
-  if (!WriteP3d(output, mesh, error)) return Fail(output, error);
+  mesh.texturePath = texturePath;
+  if (!textureSource.empty() && !platform::CheckWriteTarget(textureFile, {textureSource}, error)) {
+    return FailWrite(error);
+  }
+  const std::vector<uint8_t> bitmap =
+      EncodeBitmap(texture.width, texture.height, BitmapRows(texture));
+  const std::vector<uint8_t> model = EncodeP3d(mesh);
+  if (!CheckEncoded(bitmap, model, error)) return Fail(output, error);
+  // Both files are whole on disk before either replaces the old one.
+  platform::FileWriter textureOut, modelOut;
+  if (!textureOut.Open(textureFile, {input}, error) ||
+      !textureOut.Write(bitmap.data(), bitmap.size(), error) ||
+      !modelOut.Open(output, {input}, error) ||
+      !modelOut.Write(model.data(), model.size(), error) || !textureOut.Finish(error) ||
+      !modelOut.Finish(error) || !textureOut.Commit(error) || !modelOut.Commit(error)) {
+    return FailWrite(error);
+  }
   fs::path dataDir = folder.filename().empty() ? folder : folder.parent_path();
   fs::path relative = folder.filename().empty() ? out.filename() : folder.filename() / out.filename();
   if (!CheckWithGameReader(dataDir, relative, error)) return Fail(output, error);
