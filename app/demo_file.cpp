@@ -39,23 +39,6 @@ uint32_t ZigZag(int32_t v) {
   return (static_cast<uint32_t>(v) << 1) ^ static_cast<uint32_t>(v < 0 ? -1 : 0);
 }
 
-int32_t UnZigZag(uint32_t v) {
-  return static_cast<int32_t>((v >> 1) ^ (0u - (v & 1u)));
-}
-
-uint32_t ReadVarint(ByteReader& reader) {
-  uint32_t value = 0;
-  for (int shift = 0; shift < 35; shift += 7) {
-    uint8_t b = reader.U8();
-    if (reader.Failed()) return 0;
-    if (shift == 28 && (b & 0xF0) != 0) break;  // more than 32 bits
-    value |= static_cast<uint32_t>(b & 0x7F) << shift;
-    if ((b & 0x80) == 0) return value;
-  }
-  reader.Fail("a number in a demo record runs past 32 bits");
-  return 0;
-}
-
 std::string Hex(unsigned v) {
   static const char kDigits[] = "0123456789abcdef";
   return std::string("0x") + kDigits[(v >> 4) & 15] + kDigits[v & 15];
@@ -361,7 +344,7 @@ bool ReadRecords(ByteReader& reader, Demo& demo) {
                            static_cast<uint32_t>(demo.pointers.size())});
         break;
       case kCodeTick:
-        tick += ReadVarint(reader);
+        tick += reader.Varint();
         demo.ticks.push_back(tick);
         break;
       case kCodeNoEvent:
@@ -375,7 +358,7 @@ bool ReadRecords(ByteReader& reader, Demo& demo) {
         break;
       }
       case kCodeKeys: {
-        uint32_t count = ReadVarint(reader);
+        uint32_t count = reader.Varint();
         if (reader.Failed()) break;
         if (count == 0 || count > kDemoKeyCount) {
           reader.Fail("a key state read changes " + std::to_string(count) + " keys");
@@ -398,8 +381,8 @@ bool ReadRecords(ByteReader& reader, Demo& demo) {
         break;
       case kCodePointer:
         pointer.buttons = reader.U8();
-        pointer.x = UnZigZag(ReadVarint(reader));
-        pointer.y = UnZigZag(ReadVarint(reader));
+        pointer.x = reader.SignedVarint();
+        pointer.y = reader.SignedVarint();
         if (!reader.Failed() && (pointer.x < -kDemoMaxPointer || pointer.x > kDemoMaxPointer ||
                                  pointer.y < -kDemoMaxPointer || pointer.y > kDemoMaxPointer)) {
           reader.Fail("pointer position " + std::to_string(pointer.x) + ", " +

@@ -86,6 +86,24 @@ uint32_t ByteReader::U32() {
 
 int32_t ByteReader::I32() { return static_cast<int32_t>(U32()); }
 
+uint32_t ByteReader::Varint() {
+  uint32_t value = 0;
+  for (int shift = 0; shift < 35; shift += 7) {
+    const uint8_t b = U8();
+    if (failed_) return 0;
+    if (shift == 28 && (b & 0xF0) != 0) break;  // more than 32 bits
+    value |= static_cast<uint32_t>(b & 0x7F) << shift;
+    if ((b & 0x80) == 0) return value;
+  }
+  Fail("a number runs past 32 bits");
+  return 0;
+}
+
+int32_t ByteReader::SignedVarint() {
+  const uint32_t v = Varint();
+  return static_cast<int32_t>((v >> 1) ^ (0u - (v & 1u)));
+}
+
 float ByteReader::F32() {
   uint32_t bits = U32();
   float value;

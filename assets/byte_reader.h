@@ -24,6 +24,10 @@ class ByteReader {
   int32_t I32();
   uint32_t U32();
   float F32();
+  // ByteWriter's varints: seven bits a byte, low first; a value that runs
+  // past 32 bits fails the reader.
+  uint32_t Varint();
+  int32_t SignedVarint();
   // The next `count` bytes where they lie, valid until the next read, so a
   // record is parsed in place rather than copied out first; null, with the
   // reader failed, if fewer remain. For records, not whole arrays: a file's

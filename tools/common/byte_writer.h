@@ -1,53 +1,9 @@
 #pragma once
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "world/vector3.h"
-
-// Appends little-endian values to a byte block, the mirror of ByteReader.
-// Every file writer of the tools lays its format out with it.
-class ByteWriter {
- public:
-  void U8(uint8_t v) { bytes_.push_back(v); }
-  void U16(uint16_t v) {
-    U8(static_cast<uint8_t>(v));
-    U8(static_cast<uint8_t>(v >> 8));
-  }
-  void U32(uint32_t v) {
-    U16(static_cast<uint16_t>(v));
-    U16(static_cast<uint16_t>(v >> 16));
-  }
-  void I16(int16_t v) { U16(static_cast<uint16_t>(v)); }
-  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
-  void F32(float v) {
-    uint32_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    U32(bits);
-  }
-  // x, y, z, as every file format of the game stores a vector.
-  void Vector(const Vector3& v) {
-    F32(v.x);
-    F32(v.y);
-    F32(v.z);
-  }
-  void Bytes(const void* data, size_t count) {
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    bytes_.insert(bytes_.end(), p, p + count);
-  }
-  void Zeros(size_t count) { bytes_.insert(bytes_.end(), count, 0); }
-  // Overwrites four bytes already written, for sizes known only at the end.
-  void PatchU32(size_t offset, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes_[offset + i] = static_cast<uint8_t>(v >> (8 * i));
-  }
-
-  size_t Size() const { return bytes_.size(); }
-  std::vector<uint8_t>& Bytes() { return bytes_; }
-
- private:
-  std::vector<uint8_t> bytes_;
-};
+#include "assets/byte_writer.h"
 
 // Replaces `path` with `bytes`, whole or not at all (platform::WriteWholeFile);
 // false, with the reason in `error`, on failure. The one way the tools write a
