@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "assets/byte_reader.h"
+#include "platform/crc32.h"
 
 namespace {
 
@@ -23,17 +24,6 @@ enum DemoCode : uint8_t {
 constexpr size_t kHeaderSize = sizeof kDemoMagic + 2 + 2 + 4 + 2 + 2;
 constexpr size_t kChecksumSize = 4;
 
-struct Crc32Table {
-  uint32_t entries[256];
-  constexpr Crc32Table() : entries() {
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      entries[i] = c;
-    }
-  }
-};
-constexpr Crc32Table kCrc32;
 
 uint32_t ZigZag(int32_t v) {
   return (static_cast<uint32_t>(v) << 1) ^ static_cast<uint32_t>(v < 0 ? -1 : 0);
@@ -110,11 +100,6 @@ bool ReadRecords(ByteReader& reader, Demo& demo);
 
 }  // namespace
 
-uint32_t DemoChecksum(const uint8_t* data, size_t size, uint32_t crc) {
-  crc = ~crc;
-  for (size_t i = 0; i < size; ++i) crc = kCrc32.entries[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
 
 DemoWriter::DemoWriter(uint32_t randomState, int screenWidth, int screenHeight) {
   bytes_.assign(kDemoMagic, kDemoMagic + sizeof kDemoMagic);
@@ -242,12 +227,12 @@ void DemoWriter::End() {
   if (ended_) return;
   U8(kCodeEnd);
   U32(frameCount_);
-  U32(DemoChecksum(bytes_.data(), bytes_.size(), checksum_));
+  U32(Crc32(bytes_.data(), bytes_.size(), checksum_));
   ended_ = true;
 }
 
 std::vector<uint8_t> DemoWriter::TakeBytes() {
-  if (!ended_) checksum_ = DemoChecksum(bytes_.data(), bytes_.size(), checksum_);
+  if (!ended_) checksum_ = Crc32(bytes_.data(), bytes_.size(), checksum_);
   std::vector<uint8_t> taken;
   taken.swap(bytes_);
   return taken;
@@ -291,7 +276,7 @@ bool ReadDemo(ByteReader& reader, Demo& demo) {
   const uint8_t* body = reader.Next(size - kChecksumSize);
   const uint32_t stored = reader.U32();
   if (reader.Failed()) return false;
-  const uint32_t computed = DemoChecksum(body, size - kChecksumSize);
+  const uint32_t computed = Crc32(body, size - kChecksumSize);
   if (stored != computed) {
     char why[128];
     std::snprintf(why, sizeof why,

@@ -70,9 +70,6 @@ struct Demo {
   size_t FrameCount() const { return frames.empty() ? 0 : frames.size() - 1; }
 };
 
-// The CRC-32 of `size` bytes, going on from `crc`, the value for the bytes
-// before them (0 for none).
-uint32_t DemoChecksum(const uint8_t* data, size_t size, uint32_t crc = 0);
 
 // Writes a demo as the game reads: records go into Bytes() as they come; a
 // recorder streaming them to its file takes them as it goes.

@@ -12,6 +12,7 @@
 #include "app/demo_player.h"
 #include "assets/byte_reader.h"
 #include "platform/clock.h"
+#include "platform/crc32.h"
 #include "platform/input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // there and the records behind it would go unread.
   std::vector<uint8_t> bytes(data, data + size);
   if (size >= 4) {
-    const uint32_t crc = DemoChecksum(bytes.data(), size - 4);
+    const uint32_t crc = Crc32(bytes.data(), size - 4);
     for (int i = 0; i < 4; ++i) bytes[size - 4 + i] = static_cast<uint8_t>(crc >> (8 * i));
   }
   ByteReader reader(bytes);

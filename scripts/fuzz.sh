@@ -38,7 +38,7 @@ targets=(
   "level 32768 fuzz/level_fuzzer.cpp level/*.cpp assets/byte_reader.cpp platform/large_arrays.cpp world/entity.cpp platform/clock.cpp"
   "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp platform/large_arrays.cpp"
   "p3d 8192 fuzz/p3d_fuzzer.cpp assets/p3d_model.cpp assets/bitmap.cpp assets/byte_reader.cpp platform/large_arrays.cpp assets/texture.cpp"
-  "demo 16384 fuzz/demo_fuzzer.cpp app/demo_file.cpp app/demo_player.cpp assets/byte_reader.cpp platform/large_arrays.cpp platform/clock.cpp platform/input.cpp"
+  "demo 16384 fuzz/demo_fuzzer.cpp app/demo_file.cpp app/demo_player.cpp assets/byte_reader.cpp platform/large_arrays.cpp platform/clock.cpp platform/input.cpp platform/crc32.cpp"
 )
 
 # The seed corpus, written by the project's own level, bitmap and model writers.
@@ -56,7 +56,7 @@ write_seeds() {
   (cd "$out/p3d" && ../asset_seeds "$out/bitmap/seeds" "$out/p3d/seeds")
   clang++ -std=c++17 -O1 -I. $(pkg-config --cflags sdl) fuzz/demo_seeds.cpp app/demo_file.cpp \
     assets/byte_reader.cpp platform/large_arrays.cpp tools/common/byte_writer.cpp \
-    platform/file_writer.cpp -o "$out/demo_seeds"
+    platform/file_writer.cpp platform/crc32.cpp -o "$out/demo_seeds"
   "$out/demo_seeds" "$out/demo/seeds"
   cp bench/demos/*.dem "$out/demo/seeds/"
 }

@@ -22,6 +22,7 @@
 #include "app/game.h"
 #include "assets/byte_reader.h"
 #include "assets/static_assets.h"
+#include "platform/crc32.h"
 #include "tests/support/damaged_file.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"
@@ -64,7 +65,7 @@ std::string ReadError(const std::vector<uint8_t>& bytes) {
 // reaches the record it is in.
 std::string ReadResealed(const std::vector<uint8_t>& bytes) {
   Bytes b = bytes;
-  if (b.size() >= 24) Put32(b, b.size() - 4, DemoChecksum(b.data(), b.size() - 4));
+  if (b.size() >= 24) Put32(b, b.size() - 4, Crc32(b.data(), b.size() - 4));
   return ReadError(b);
 }
 
