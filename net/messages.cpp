@@ -183,22 +183,30 @@ bool DecodeBody(ByteReader& in, Message& m) {
       p.present = present == 1;
       return true;
     }
-    case MessageType::kEvent: {
-      WorldEvent& e = m.event;
-      const uint8_t kind = in.U8();
-      const int32_t x = in.SignedVarint(), y = in.SignedVarint(), z = in.SignedVarint();
-      const int8_t shooter = static_cast<int8_t>(in.U8());
-      const int8_t target = static_cast<int8_t>(in.U8());
+    case MessageType::kEvents: {
+      const uint8_t count = in.U8();
       if (in.Failed()) return false;
-      if (kind > static_cast<uint8_t>(WorldEventKind::kShipRespawned) || shooter < -1 ||
-          shooter >= kMaxPlayers || target < -1 || target >= kMaxPlayers) {
-        in.Fail("an event of unknown kind or player");
+      if (count == 0 || count > kMaxEventsPerMessage) {
+        in.Fail("a message of " + std::to_string(count) + " events");
         return false;
       }
-      e.kind = static_cast<WorldEventKind>(kind);
-      e.position = Vector3(PositionFromWire(x), PositionFromWire(y), PositionFromWire(z));
-      e.shooter = shooter;
-      e.target = target;
+      m.events.list.resize(count);
+      for (WorldEvent& e : m.events.list) {
+        const uint8_t kind = in.U8();
+        const int32_t x = in.SignedVarint(), y = in.SignedVarint(), z = in.SignedVarint();
+        const int8_t shooter = static_cast<int8_t>(in.U8());
+        const int8_t target = static_cast<int8_t>(in.U8());
+        if (in.Failed()) return false;
+        if (kind > static_cast<uint8_t>(WorldEventKind::kShipRespawned) || shooter < -1 ||
+            shooter >= kMaxPlayers || target < -1 || target >= kMaxPlayers) {
+          in.Fail("an event of unknown kind or player");
+          return false;
+        }
+        e.kind = static_cast<WorldEventKind>(kind);
+        e.position = Vector3(PositionFromWire(x), PositionFromWire(y), PositionFromWire(z));
+        e.shooter = shooter;
+        e.target = target;
+      }
       return true;
     }
     case MessageType::kScores: {
@@ -324,14 +332,19 @@ std::vector<uint8_t> Encode(const PlayerNote& m) {
   return out.Bytes();
 }
 
-std::vector<uint8_t> Encode(const WorldEvent& m) {
-  ByteWriter out = Start(MessageType::kEvent);
-  out.U8(static_cast<uint8_t>(m.kind));
-  out.SignedVarint(PositionToWire(m.position.x));
-  out.SignedVarint(PositionToWire(m.position.y));
-  out.SignedVarint(PositionToWire(m.position.z));
-  out.U8(static_cast<uint8_t>(static_cast<int8_t>(m.shooter)));
-  out.U8(static_cast<uint8_t>(static_cast<int8_t>(m.target)));
+std::vector<uint8_t> Encode(const Events& m) {
+  ByteWriter out = Start(MessageType::kEvents);
+  const size_t count = m.list.size() < kMaxEventsPerMessage ? m.list.size() : kMaxEventsPerMessage;
+  out.U8(static_cast<uint8_t>(count));
+  for (size_t i = 0; i < count; ++i) {
+    const WorldEvent& e = m.list[i];
+    out.U8(static_cast<uint8_t>(e.kind));
+    out.SignedVarint(PositionToWire(e.position.x));
+    out.SignedVarint(PositionToWire(e.position.y));
+    out.SignedVarint(PositionToWire(e.position.z));
+    out.U8(static_cast<uint8_t>(static_cast<int8_t>(e.shooter)));
+    out.U8(static_cast<uint8_t>(static_cast<int8_t>(e.target)));
+  }
   return out.Bytes();
 }
 

@@ -57,6 +57,12 @@ struct PlayerNote {
   uint8_t colour = 0;
 };
 
+// What happened in the world in one tick, in order.
+struct Events {
+  std::vector<WorldEvent> list;
+};
+constexpr size_t kMaxEventsPerMessage = 64;
+
 struct Scores {
   float timeLeft = 0.0f;
   bool over = false;  // the round has ended: these are its results
@@ -80,7 +86,7 @@ struct Message {
   Welcome welcome;
   Refused refused;
   PlayerNote player;
-  WorldEvent event{};
+  Events events;
   Scores scores;
   SnapshotMessage snapshot;
 };
@@ -90,7 +96,8 @@ std::vector<uint8_t> Encode(const Commands& m);
 std::vector<uint8_t> Encode(const Welcome& m);
 std::vector<uint8_t> Encode(const Refused& m);
 std::vector<uint8_t> Encode(const PlayerNote& m);
-std::vector<uint8_t> Encode(const WorldEvent& m);
+// At most kMaxEventsPerMessage of them; the caller sends the rest in more.
+std::vector<uint8_t> Encode(const Events& m);
 std::vector<uint8_t> Encode(const Scores& m);
 // The entities are written as their difference from `base` (empty: whole).
 std::vector<uint8_t> Encode(const SnapshotMessage& m, const std::vector<EntityState>& base,

@@ -41,7 +41,7 @@ enum class MessageType : uint8_t {
   kWelcome = 16,  // server: you are in
   kRefused = 17,  // server: you are not, and why
   kPlayer = 18,   // server: a player joined or left
-  kEvent = 19,    // server: something happened in the world
+  kEvents = 19,   // server: what happened in the world in a tick
   kScores = 20,   // server: the round's tallies and time
   kSnapshot = 21, // server: the world, as a difference from one the client has
 };

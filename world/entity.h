@@ -61,6 +61,8 @@ class Entity {
   float maxSpeed = 0.0f;
   // False while a wreck waits to come back: it meets no entity and no level.
   bool tangible = true;
+  // Its number in network play, given by the server; 0 until then.
+  uint16_t netId = 0;
 
  private:
   void LimitSpeed();

@@ -119,7 +119,7 @@ void World::Update(float dt) {
   for (size_t i = 0; i < entities.size(); ++i) {
     Entity* e = entities[i];
     if (!e->alive) {
-      if (i == 0) continue;  // the player's ship is never removed
+      if (i == 0 && localShip) continue;  // the player's ship is never removed
       delete e;
       entities[i] = entities.back();
       entities.pop_back();

@@ -29,6 +29,14 @@ class World : public LevelData {
   // the clock at 0 and no events.
   void Restart();
 
+  // Where player `player`'s ship starts: the level's ship places in turn,
+  // and round them when there are more players than places.
+  Vector3 ShipHome(int32_t player) const;
+  // A ship for player `player`, appended at its home.
+  class PlayerShip* AddShip(int32_t player);
+  // Player `player`'s ship, or null.
+  class PlayerShip* ShipOf(int32_t player) const;
+
   // A drone of spawn point `spawnIndex` was destroyed: another comes back
   // there kDroneReturnSeconds later.
   void DroneLost(int32_t spawnIndex);
@@ -49,6 +57,9 @@ class World : public LevelData {
   float highCloudOffset = 0.0f;
   float lowCloudOffset = 0.0f;
   bool dronesPlay = true;  // whether Load places drones
+  // Whether the world has its own player's ship as entity 0, kept for the
+  // whole game; a server's world has only its players' ships.
+  bool localShip = true;
   double clock = 0.0;      // seconds of play: the steps' time added up
   WorldRandom random;      // every choice the simulation makes
   // When a drone comes back to each spawn point; negative while none is due.

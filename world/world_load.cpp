@@ -1,3 +1,4 @@
+#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,6 +9,40 @@
 #include "world/drone.h"
 #include "world/player_ship.h"
 #include "world/world.h"
+
+Vector3 World::ShipHome(int32_t player) const {
+  std::vector<Vector3> places;
+  for (const SpawnPoint& spawn : spawnPoints) {
+    if (!spawn.IsDrone()) places.push_back(spawn.position);
+  }
+  if (places.empty()) places.push_back(Vector3(0.0f, 0.0f, 0.0f));
+  const size_t n = places.size();
+  const size_t p = player < 0 ? 0 : static_cast<size_t>(player);
+  Vector3 home = places[p % n];
+  // More players than places: the later ones stand round the place.
+  if (const size_t ring = p / n) {
+    const float angle = 2.39996f * static_cast<float>(p);  // the golden angle
+    home += Vector3(std::cos(angle), 0.0f, std::sin(angle)) * (12.0f * static_cast<float>(ring));
+  }
+  return home;
+}
+
+PlayerShip* World::AddShip(int32_t player) {
+  PlayerShip* ship = new PlayerShip();
+  ship->player = player;
+  ship->position = ship->home = ShipHome(player);
+  entities.push_back(ship);
+  return ship;
+}
+
+PlayerShip* World::ShipOf(int32_t player) const {
+  for (Entity* e : entities) {
+    if (e->kind == kKindPlayerShip && e->alive && static_cast<PlayerShip*>(e)->player == player) {
+      return static_cast<PlayerShip*>(e);
+    }
+  }
+  return nullptr;
+}
 
 bool World::Load(const char* path, std::string& error) {
   PlainFile file;
@@ -45,14 +80,7 @@ void World::Restart() {
   entities.clear();
   events.clear();
   clock = 0.0;
-  PlayerShip* ship = new PlayerShip();
-  for (const SpawnPoint& spawn : spawnPoints) {
-    if (spawn.IsDrone()) continue;
-    ship->position = spawn.position;
-    break;
-  }
-  ship->home = ship->position;
-  entities.push_back(ship);
+  if (localShip) AddShip(0);
   droneReturns.assign(spawnPoints.size(), -1.0);
   for (size_t i = 0; i < spawnPoints.size(); ++i) {
     if (dronesPlay && spawnPoints[i].IsDrone()) {

@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "net/protocol.h"
+#include "world/round.h"
+
+namespace net {
+
+struct DedicatedOptions {
+  uint16_t port = kDefaultPort;
+  float roundSeconds = Round::kDefaultSeconds;
+  bool dronesPlay = true;
+};
+
+// Runs a server with no window and no sound, on the working directory's
+// "map.wrl", until SIGINT or SIGTERM; prints a line a minute with its
+// players and traffic. Returns the exit status.
+int RunDedicatedServer(const DedicatedOptions& options);
+
+}  // namespace net
