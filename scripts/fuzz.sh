@@ -38,6 +38,7 @@ targets=(
   "level 32768 fuzz/level_fuzzer.cpp level/*.cpp assets/byte_reader.cpp platform/large_arrays.cpp world/entity.cpp platform/clock.cpp"
   "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp platform/large_arrays.cpp"
   "p3d 8192 fuzz/p3d_fuzzer.cpp assets/p3d_model.cpp assets/bitmap.cpp assets/byte_reader.cpp platform/large_arrays.cpp assets/texture.cpp"
+  "net 1400 fuzz/net_fuzzer.cpp net/messages.cpp net/snapshot.cpp assets/byte_reader.cpp world/round.cpp platform/large_arrays.cpp"
   "demo 16384 fuzz/demo_fuzzer.cpp app/demo_file.cpp app/demo_player.cpp assets/byte_reader.cpp platform/large_arrays.cpp platform/clock.cpp platform/input.cpp platform/crc32.cpp"
 )
 
@@ -46,7 +47,7 @@ write_seeds() {
   if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja >/dev/null
   fi
-  mkdir -p "$out/level/seeds" "$out/bitmap/seeds" "$out/p3d/seeds" "$out/demo/seeds"
+  mkdir -p "$out/level/seeds" "$out/bitmap/seeds" "$out/p3d/seeds" "$out/demo/seeds" "$out/net/seeds"
   cmake --build "$build" --target level_seeds >/dev/null
   "$build/tools/level/level_seeds" "$out/level/seeds"
   clang++ -std=c++17 -O1 -I. fuzz/asset_seeds.cpp tools/content/bmp_writer.cpp \
@@ -59,6 +60,10 @@ write_seeds() {
     platform/file_writer.cpp platform/crc32.cpp -o "$out/demo_seeds"
   "$out/demo_seeds" "$out/demo/seeds"
   cp bench/demos/*.dem "$out/demo/seeds/"
+  clang++ -std=c++17 -O1 -I. fuzz/net_seeds.cpp net/messages.cpp net/snapshot.cpp \
+    assets/byte_reader.cpp world/round.cpp platform/large_arrays.cpp tools/common/byte_writer.cpp \
+    platform/file_writer.cpp platform/crc32.cpp -o "$out/net_seeds"
+  "$out/net_seeds" "$out/net/seeds"
 }
 
 # Compiles the parser and its fuzzer on their own with the fuzzer runtime.
