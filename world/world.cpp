@@ -125,12 +125,7 @@ void World::Update(float dt) {
       entities.pop_back();
       continue;  // the entity moved into slot i waits for the next step
     }
-    e->force = Vector3(0.0f, -kGravity * e->mass, 0.0f);
-    e->Update(static_cast<uint32_t>(i), entities, dt);
-    e->collided = false;
-    e->ComputeAcceleration(dt);
-    e->IntegrateVelocity(dt);
-    e->IntegratePosition(dt);
+    Move(*e, static_cast<uint32_t>(i), dt);
 
     // Entities appended during this step lie at pairBound and beyond and
     // meet nothing until the next step. Contacts may append, so slots are
@@ -147,9 +142,27 @@ void World::Update(float dt) {
       }
     }
 
-    float unused = 0.0f;
-    if (e->tangible) octree.Collide(e, &unused, dt);
+    Collide(*e, dt);
   }
+}
+
+void World::Move(Entity& e, uint32_t index, float dt) {
+  e.force = Vector3(0.0f, -kGravity * e.mass, 0.0f);
+  e.Update(index, entities, dt);
+  e.collided = false;
+  e.ComputeAcceleration(dt);
+  e.IntegrateVelocity(dt);
+  e.IntegratePosition(dt);
+}
+
+void World::Collide(Entity& e, float dt) {
+  float unused = 0.0f;
+  if (e.tangible) octree.Collide(&e, &unused, dt);
+}
+
+void World::StepAlone(Entity& e, float dt) {
+  Move(e, 0, dt);
+  Collide(e, dt);
 }
 
 void World::Draw(const Material* materials, float dt) {

@@ -43,6 +43,9 @@ class World : public LevelData {
 
   void Clear();
   void Update(float dt);
+  // One step of one entity as Update steps it, meeting the level but no
+  // other entity: a client's prediction of its own ship.
+  void StepAlone(Entity& e, float dt);
   void Draw(const Material* materials, float dt);
 
   void DrawPathGraph();
@@ -67,6 +70,9 @@ class World : public LevelData {
 
  private:
   void ReturnDrones();
+  // The two halves of an entity's step, either side of its contacts.
+  void Move(Entity& e, uint32_t index, float dt);
+  void Collide(Entity& e, float dt);
 };
 
 extern World* gWorld;
