@@ -1,11 +1,16 @@
 #include "world/player_ship.h"
 
-#include <cfloat>
+#include <GL/gl.h>
 
+#include <cfloat>
+#include <cmath>
+
+#include "assets/static_assets.h"
 #include "platform/clock.h"
 #include "world/explosion.h"
 #include "world/quaternion.h"
 #include "world/rocket.h"
+#include "world/scalar_math.h"
 #include "world/world.h"
 #include "world/world_events.h"
 
@@ -83,7 +88,39 @@ void PlayerShip::Update(uint32_t, EntityList&, float dt) {
   eye = position;
 }
 
-void PlayerShip::Draw() {}
+int32_t PlayerShip::viewer = 0;
+
+namespace {
+
+// The paints a player may choose: plain first, then seven tints.
+constexpr float kPaints[PlayerShip::kColours][3] = {
+    {1.0f, 1.0f, 1.0f}, {1.0f, 0.45f, 0.4f}, {0.45f, 0.65f, 1.0f}, {0.5f, 1.0f, 0.5f},
+    {1.0f, 0.9f, 0.35f}, {1.0f, 0.5f, 1.0f}, {0.4f, 1.0f, 1.0f},  {1.0f, 0.65f, 0.3f},
+};
+
+}  // namespace
+
+// Another player's ship, seen from outside: the model flat along its
+// heading, banked, in its paint; a shielded one blinks.
+void PlayerShip::Draw() {
+  if (player == viewer || Wrecked()) return;
+  if (Shielded() && static_cast<int>(shieldLeft * 8.0f) % 2 == 1) return;
+  const float b = bank * (kPi / 180.0f);
+  const Vector3 nose = forward;
+  const Vector3 side(-nose.z, 0.0f, nose.x);
+  const Vector3 top = Vector3(0.0f, std::cos(b), 0.0f) + side * std::sin(b);
+  const Vector3 back = -nose;  // the model's nose is its -z
+  const Vector3 across = CrossProduct(top, back);
+  const float m[16] = {across.x, across.y, across.z, 0.0f, top.x, top.y, top.z, 0.0f,
+                       back.x,   back.y,   back.z,   0.0f, position.x, position.y, position.z, 1.0f};
+  const float* paint = kPaints[colour % kColours];
+  glPushMatrix();
+  glMultMatrixf(m);
+  glColor3f(paint[0], paint[1], paint[2]);
+  gShipModel.Draw();
+  glColor3f(1.0f, 1.0f, 1.0f);
+  glPopMatrix();
+}
 
 void PlayerShip::TakeDamage(float amount, int32_t shooter) {
   if (Wrecked() || Shielded()) return;
@@ -109,7 +146,7 @@ void PlayerShip::StartAgain() {
 }
 
 void PlayerShip::FireRocket() {
-  if (gEntityList == nullptr) return;  // no world to fly in
+  if (gEntityList == nullptr || !armed) return;  // no world to fly in, or only a prediction
   uint32_t launchTicks = platform::Ticks();
   uint32_t now = platform::Ticks();
   if (now - lastShotTicks < kFireIntervalMs) return;  // wrap-safe difference

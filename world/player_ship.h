@@ -15,6 +15,10 @@ class PlayerShip : public Entity {
   static constexpr float kFullHull = 100.0f;
   static constexpr float kWreckSeconds = 3.0f;
   static constexpr float kShieldSeconds = 2.0f;
+  static constexpr int kColours = 8;
+
+  // The player whose view the picture is from: that ship is not drawn.
+  static int32_t viewer;
 
   PlayerShip();
 
@@ -33,6 +37,8 @@ class PlayerShip : public Entity {
   uint32_t lastShotTicks = 0;
   int32_t fireMode = 1;
   int32_t player = 0;  // whose ship: the number scores and events name
+  uint8_t colour = 0;  // its paint, one of kColours
+  bool armed = true;   // fires when told: a client's prediction of its ship does not
   ShipCommand command;
   float bank = 0.0f;  // the view's roll, degrees, kept within [-10, 10]
   Vector3 eye{0, 0, 0};  // the view's place: the ship's position before this step moved it
