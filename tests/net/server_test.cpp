@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "net/client.h"
+#include "net/prediction.h"
 #include "net/server.h"
 #include "tests/support/fake_clock.h"
 #include "tests/world/small_level.h"
@@ -195,6 +196,43 @@ TEST_F(Server, AFloodIsDropped) {
   EXPECT_EQ(ann.GetState(), GameClient::State::kGone);
   EXPECT_NE(log.find("messages a second"), std::string::npos) << log;
   EXPECT_EQ(world.ShipOf(0), nullptr);
+}
+
+// The client's own ship, moved by each command at once on its own copy of
+// the level, agrees with the server's when the server's word comes: the
+// same commands, quantized alike, in the same fixed steps.
+TEST_F(Server, APredictedShipAgreesWithTheServers) {
+  GameClient& ann = Join("Ann");
+  Settle();
+  ASSERT_EQ(ann.GetState(), GameClient::State::kPlaying);
+  World mine;
+  BuildWalledFieldLevel(mine);
+  mine.spawnPoints = world.spawnPoints;
+  PlayerShip* ship = mine.AddShip(ann.Player());
+  ship->armed = false;
+  ShipPrediction prediction;
+  float largest = 0.0f;
+  int corrections = 0;
+  for (int tick = 0; tick < 400; ++tick) {
+    ShipCommand command;
+    command.yaw = 0.6f * static_cast<float>(tick);
+    command.pitch = 10.0f;
+    command.controls = static_cast<uint8_t>(tick % 90 < 60 ? kControlThrust : kControlStrafeLeft);
+    command = QuantizedCommand(command);
+    prediction.Play(mine, *ship, ann.SendCommand(command), command);
+    server->Receive(1);
+    server->Tick();
+    std::string reason;
+    ann.Receive(1, reason);
+    if (ann.TakeFreshSnapshot() && tick > 30) {
+      // The first puts the ship where the server had it all along.
+      const float error = prediction.Correct(mine, *ship, ann.Own(), ann.OwnCommand()).Length();
+      if (corrections++ > 0) largest = std::max(largest, error);
+    }
+  }
+  EXPECT_GT(corrections, 50);
+  EXPECT_LT(largest, 0.001f);
+  EXPECT_GT(ship->position.Length(), 60.0f);  // it went somewhere
 }
 
 }  // namespace
