@@ -218,9 +218,13 @@ void Drone::TurnTo(const Vector3& towards, float dt) {
   heading = std::fmod(heading + turn, 360.0f);
   const float wantedBank = Clamp(turn / dt * kBankPerTurn, -kMaxBank, kMaxBank);
   bank += (wantedBank - bank) * std::min(1.0f, dt * 4.0f);
-  // The model's frame: nose along the heading, top leaning into the turn.
-  const float h = heading / kDegrees;
-  const float b = bank / kDegrees;
+  Pose(heading, bank);
+}
+
+void Drone::Pose(float headingDegrees, float bankDegrees) {
+  // Nose along the heading, top leaning into the turn.
+  const float h = headingDegrees / kDegrees;
+  const float b = bankDegrees / kDegrees;
   forward = Vector3(std::sin(h), 0.0f, std::cos(h));
   const Vector3 side(std::cos(h), 0.0f, -std::sin(h));
   up = Vector3(0.0f, std::cos(b), 0.0f) + side * std::sin(b);

@@ -29,6 +29,8 @@ class Drone : public Entity {
   void Update(uint32_t index, EntityList& entities, float dt) override;
   void Draw() override;
   void TakeDamage(float amount, int32_t shooter) override;
+  // Sets the model's frame for a heading and a bank, both in degrees.
+  void Pose(float headingDegrees, float bankDegrees);
 
   int32_t spawnIndex;     // the spawn point it comes back to
   Mode mode = Mode::kPatrol;
