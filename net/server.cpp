@@ -11,7 +11,7 @@ namespace {
 // The player a peer holds, kept in the peer.
 ServerPlayer* PlayerOf(ENetPeer* peer) { return static_cast<ServerPlayer*>(peer->data); }
 
-constexpr size_t kMostQueued = 4;  // more waiting commands than this: drop the oldest
+constexpr size_t kMostQueued = 8;  // more waiting commands than this: drop the oldest
 constexpr uint32_t kScoresEveryTicks = kTickRate;
 
 }  // namespace
@@ -225,12 +225,17 @@ void GameServer::OnCommands(ServerPlayer& player, const Commands& commands) {
 void GameServer::PlayCommands() {
   for (ServerPlayer& player : players_) {
     if (!player.welcomed) continue;
+    PlayerShip* ship = ShipOf(player);
+    if (ship == nullptr) continue;
+    // Each of a client's commands moves its ship one tick, in order, as the
+    // client's prediction moved it: while the next has not come, it waits.
+    ship->held = !player.local && player.queued.empty();
     if (!player.local && !player.queued.empty()) {
       player.lastPlayed = player.queued.front().first;
       player.playing = player.queued.front().second;
       player.queued.pop_front();
     }
-    if (PlayerShip* ship = ShipOf(player)) ship->command = player.playing;
+    ship->command = player.playing;
   }
 }
 

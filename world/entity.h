@@ -63,6 +63,9 @@ class Entity {
   bool tangible = true;
   // Its number in network play, given by the server; 0 until then.
   uint16_t netId = 0;
+  // Skips its own steps, meeting others where it stands: a ship whose
+  // pilot's next command has not yet come to the server.
+  bool held = false;
 
  private:
   void LimitSpeed();

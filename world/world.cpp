@@ -125,7 +125,7 @@ void World::Update(float dt) {
       entities.pop_back();
       continue;  // the entity moved into slot i waits for the next step
     }
-    Move(*e, static_cast<uint32_t>(i), dt);
+    if (!e->held) Move(*e, static_cast<uint32_t>(i), dt);
 
     // Entities appended during this step lie at pairBound and beyond and
     // meet nothing until the next step. Contacts may append, so slots are
@@ -142,7 +142,7 @@ void World::Update(float dt) {
       }
     }
 
-    Collide(*e, dt);
+    if (!e->held) Collide(*e, dt);
   }
 }
 
