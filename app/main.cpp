@@ -8,6 +8,9 @@
 #include "app/game.h"
 #include "app/options.h"
 #include "app/video.h"
+#include "net/bot.h"
+#include "net/dedicated_server.h"
+#include "net/enet_host.h"
 #include "platform/crash_report.h"
 #include "platform/leak_check.h"
 
@@ -38,6 +41,21 @@ int main(int argc, char** argv) {
   // installed data or to the folder --data names.
   std::string error;
   if (!EnterDataDir(gOptions, error)) return Fail(error);
+  // A server and a bot need no window, no sound and no demo.
+  if (gOptions.server) {
+    net::DedicatedOptions server;
+    server.port = gOptions.port ? gOptions.port : net::kDefaultPort;
+    server.roundSeconds = gOptions.roundSeconds;
+    server.dronesPlay = gOptions.dronesPlay;
+    return net::RunDedicatedServer(server);
+  }
+  if (gOptions.bot) {
+    net::BotOptions bot;
+    if (!net::SplitAddress(gOptions.connect, bot.host, bot.port, error)) return Fail(error);
+    bot.seed = gOptions.seed;
+    bot.name = gOptions.name == "Pilot" ? "Bot " + std::to_string(gOptions.seed) : gOptions.name;
+    return net::RunBot(bot);
+  }
   // A demo that cannot be read or written is refused before any window opens.
   DemoSession demo;
   if (!demo.Open(gOptions.recordPath, gOptions.playPath, gOptions.timedemoPath, error)) {

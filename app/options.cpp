@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -21,7 +22,16 @@ constexpr ValueOption kValueOptions[] = {
     {"--record", &Options::recordPath},
     {"--play", &Options::playPath},
     {"--timedemo", &Options::timedemoPath},
+    {"--connect", &Options::connect},
+    {"--name", &Options::name},
 };
+
+// A whole decimal number from `lo` to `hi`.
+bool Number(const char* text, long lo, long hi, long& value) {
+  char* end = nullptr;
+  value = std::strtol(text, &end, 10);
+  return end != text && *end == '\0' && value >= lo && value <= hi;
+}
 
 }  // namespace
 
@@ -40,6 +50,34 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     }
     if (std::strcmp(arg, "--window") == 0) {
       parsed.options.window = true;
+      continue;
+    }
+    if (std::strcmp(arg, "--no-drones") == 0) {
+      parsed.options.dronesPlay = false;
+      continue;
+    }
+    if (std::strcmp(arg, "--bot") == 0) {
+      parsed.options.bot = true;
+      continue;
+    }
+    if (std::strcmp(arg, "--server") == 0 || std::strcmp(arg, "--host") == 0) {
+      (arg[2] == 's' ? parsed.options.server : parsed.options.host) = true;
+      // A port may follow; nothing else that follows starts with a digit.
+      if (i + 1 < argc && std::isdigit(static_cast<unsigned char>(argv[i + 1][0]))) {
+        long port = 0;
+        if (!Number(argv[++i], 1, 65535, port)) {
+          return refuse(std::string(arg) + ": '" + argv[i] + "' is not a port from 1 to 65535");
+        }
+        parsed.options.port = static_cast<uint16_t>(port);
+      }
+      continue;
+    }
+    if (std::strcmp(arg, "--seed") == 0) {
+      long seed = 0;
+      if (i + 1 >= argc || !Number(argv[++i], 0, 2147483647, seed)) {
+        return refuse("option '--seed' needs a number from 0 to 2147483647");
+      }
+      parsed.options.seed = static_cast<uint32_t>(seed);
       continue;
     }
     if (std::strcmp(arg, "--round") == 0) {
@@ -67,6 +105,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
   const Options& o = parsed.options;
   int demoModes = !o.recordPath.empty() + !o.playPath.empty() + !o.timedemoPath.empty();
   if (demoModes > 1) return refuse("--record, --play and --timedemo exclude each other");
+  const int netModes = o.server + o.host + !o.connect.empty();
+  if (netModes > 1) return refuse("--server, --host and --connect exclude each other");
+  if (netModes > 0 && demoModes > 0) return refuse("demos are recorded and replayed alone");
+  if (o.bot && o.connect.empty()) return refuse("--bot plays a game it joins: give --connect HOST");
   return parsed;
 }
 
@@ -77,11 +119,21 @@ void PrintUsage(std::FILE* out) {
       "\n"
       "  --window          play in a window instead of full screen\n"
       "  --round SECONDS   make a round last SECONDS (default 180)\n"
+      "  --no-drones       play rounds without drones\n"
       "  --data DIR        read the game's data from DIR\n"
       "  --record FILE     record this session as a demo in FILE\n"
       "  --play FILE       replay the demo in FILE and print the world's hash\n"
       "  --timedemo FILE   replay the demo in FILE as fast as it draws and print the frame rate\n"
       "  --help            show this help and exit\n"
+      "\n"
+      "Network play (the default port is 27950, UDP):\n"
+      "  --host [PORT]     host a game and play in it\n"
+      "  --connect HOST[:PORT]  join the game at HOST\n"
+      "  --name NAME       the name others see (printable, at most 16 characters)\n"
+      "  --server [PORT]   run a server with no window and no sound, until stopped;\n"
+      "                    it prints a line a minute with its players and traffic\n"
+      "  --bot             with --connect, play with no window from a seeded script\n"
+      "  --seed N          the bot's script (default 1)\n"
       "\n"
       "In play: mouse looks, W/S or Up/Down thrust, A/D or Left/Right strafe,\n"
       "the left button fires, Escape opens the menu.\n",

@@ -12,6 +12,17 @@ struct Options {
   std::string playPath;      // --play FILE: replay a demo
   std::string timedemoPath;  // --timedemo FILE: replay a demo as fast as it draws
   float roundSeconds = 180.0f;  // --round SECONDS: how long a round lasts
+  bool dronesPlay = true;       // --no-drones: rounds without drones
+  // Network play: --server [PORT] runs a server with no window; --host
+  // [PORT] hosts a game and plays in it; --connect HOST[:PORT] joins one,
+  // and with --bot plays it with no window from a script seeded by --seed.
+  bool server = false;
+  bool host = false;
+  uint16_t port = 0;            // 0: the default port
+  std::string connect;
+  bool bot = false;
+  uint32_t seed = 1;
+  std::string name = "Pilot";   // --name NAME: the name others see
 };
 
 struct ParsedOptions {
