@@ -249,6 +249,7 @@ void GameServer::Tick() {
     PlayCommands();
     world_.Update(kTickSeconds);
     round_.Count(world_.events);
+    LogScores();
     round_.Advance(kTickSeconds);
     if (round_.Over()) {
       intermission_ = kIntermissionSeconds;
@@ -262,6 +263,20 @@ void GameServer::Tick() {
   if (tick_ >= nextScores_) SendScores();
   if (tick_ % kTicksPerSnapshot == 0) SendSnapshots();
   host_.Flush();
+}
+
+void GameServer::LogScores() {
+  auto name = [this](int32_t player) {
+    return player >= 0 && player < kMaxPlayers && players_[player].welcomed ? players_[player].name
+                                                                            : std::string("a drone");
+  };
+  for (const WorldEvent& event : world_.events) {
+    if (event.kind == WorldEventKind::kDroneDestroyed && event.shooter >= 0) {
+      Say(name(event.shooter) + " destroyed a drone");
+    } else if (event.kind == WorldEventKind::kShipDestroyed) {
+      Say(name(event.target) + "'s ship was destroyed by " + name(event.shooter));
+    }
+  }
 }
 
 void GameServer::StartRound() {

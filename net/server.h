@@ -92,6 +92,8 @@ class GameServer {
   void SendScores();
   void SendSnapshots();
   void StartRound();
+  // The log's line for each ship and drone destroyed.
+  void LogScores();
   PlayerShip* ShipOf(const ServerPlayer& player) const;
   int IndexOf(const ServerPlayer& player) const;
   void Say(const std::string& line);
