@@ -83,9 +83,14 @@ void Game::ApplyMenuAction(int32_t action) {
       world.Clear();
       status.inProgress = false;
       break;
-    case kActionApplyVideo:
+    case kActionApplyVideo: {
       SetProjection(gScreenWidth, gScreenHeight);
+      std::string error;
+      if (!BuildHudFont(error)) {
+        std::fprintf(stderr, "driftwing: the HUD keeps its old font: %s\n", error.c_str());
+      }
       break;
+    }
     case kActionQuit:
       state = kStateQuit;
       break;
@@ -112,6 +117,9 @@ void Game::StartGame() {
     }
   }
   status.inProgress = true;
+  // A new game starts looking level, whatever the last one looked at;
+  // resuming keeps the view.
+  camera.ResetAngles();
   EnterPlay();
 }
 

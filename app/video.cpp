@@ -143,14 +143,20 @@ bool InitVideo(std::string& error) {
   PrintVideoSizes();
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  VideoSize wanted{gScreenWidth, gScreenHeight};
+  if (gOptions.window && gOptions.windowWidth > 0) {
+    wanted = {gOptions.windowWidth, gOptions.windowHeight};
+  }
   if (!gOptions.window) OpenFullScreenWindow();
-  if (!SDL_SetVideoMode(gScreenWidth, gScreenHeight, gScreenBpp, VideoFlags())) {
+  SDL_Surface* screen = SDL_SetVideoMode(wanted.width, wanted.height, gScreenBpp, VideoFlags());
+  if (!screen) {
     // Without a window nothing else can run; say so rather than draw into nothing.
-    error = "cannot open a " + std::to_string(gScreenWidth) + "x" + std::to_string(gScreenHeight) +
+    error = "cannot open a " + std::to_string(wanted.width) + "x" + std::to_string(wanted.height) +
             " OpenGL window: " + SDL_GetError();
     return false;
   }
   SDL_WM_SetCaption("Driftwing", "Driftwing");
+  SetScreenSize(screen->w, screen->h);
   InitProjection(gScreenWidth, gScreenHeight);
   PrintVideoMode();
   return true;

@@ -30,3 +30,4 @@ void OnNothing();
 void OnQuitConfirmed();
 void OnChooseResolution();
 void OnAcceptChanges();
+void OnCancelVideo();
