@@ -20,9 +20,10 @@ constexpr float kFontHeight = 40.0f / 768.0f;
 constexpr int kSmallestFont = 12;
 constexpr float kMargin = 0.03f;
 constexpr float kLineStep = 1.25f;  // in font heights
-// The crosshair's arms, from the centre, where the 45-degree view put them.
-constexpr float kCrosshairHalfWidth = 0.181f;
-constexpr float kCrosshairHalfHeight = 0.121f;
+// The crosshair's arms, from the centre, in picture heights: where the
+// 45-degree view put them.
+constexpr float kCrosshairHalfWidth = 0.0905f;
+constexpr float kCrosshairHalfHeight = 0.0604f;
 
 // Lines of text down the top-left and top-right corners of the picture.
 class HudColumns {

@@ -40,9 +40,12 @@ void DrawShip(float angle) {
   glPushAttrib(GL_ENABLE_BIT);
   glTranslatef(0.0f, 0.0f, -20.0f);
   glRotatef(angle, 0.0f, 1.0f, 0.0f);
-  // Its own colours: with colour material on, the current colour tints the
-  // ship, and Mesa's software renderer can leave a hovered button's red as
-  // current when the button's attributes are popped.
+  // Its own colours: with colour material on, the lit ship takes its
+  // material from the last colour set, and once a game has drawn the level
+  // with its colour array Mesa's software renderer keeps a hovered button's
+  // red in the material past the pop of the button's attributes. Unlit, the
+  // current colour tints its texture.
+  glDisable(GL_COLOR_MATERIAL);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   gShipModel.Draw();
 
