@@ -68,17 +68,20 @@ void MenuSystem::HandleInput() {
   const uint8_t* keys = platform::KeyState();
   mouse.buttons = 0;
   bool escapeEvent = false;
+  // A press this frame, though maybe released already: a click where it was
+  // pressed, wherever the pointer went after.
+  MenuMouseState press;
   SDL_Event event;
   while (platform::PollEvent(&event)) {
     if (event.type == SDL_MOUSEMOTION) {
       mouse.mouseX = event.motion.x;
       mouse.mouseY = event.motion.y;
-    } else if (event.type == SDL_MOUSEBUTTONDOWN && !ignoreQueuedPresses) {
-      // Pressed this frame, though maybe released already: a click where it
-      // was pressed.
-      mouse.mouseX = event.button.x;
-      mouse.mouseY = event.button.y;
-      mouse.buttons |= MenuButtonBit(event.button.button);
+    } else if (event.type == SDL_MOUSEBUTTONDOWN && !ignoreQueuedPresses && press.buttons == 0) {
+      press.mouseX = event.button.x;
+      press.mouseY = event.button.y;
+      press.buttons = MenuButtonBit(event.button.button);
+      mouse.mouseX = press.mouseX;
+      mouse.mouseY = press.mouseY;
     } else if (event.type == SDL_QUIT) {
       gMenuAction = kActionQuit;
     }
@@ -95,7 +98,14 @@ void MenuSystem::HandleInput() {
     gMenuAction = kActionResume;
     platform::SpinUntil(platform::Ticks() + kEscapePauseMs);
   }
-  if (MenuPage* page = CurrentPage()) page->HandleInput(mouse);
+  MenuPage* page = CurrentPage();
+  if (page == nullptr) return;
+  if (press.buttons != 0) {
+    press.buttons |= mouse.buttons;
+    page->HandleInput(press);
+  } else {
+    page->HandleInput(mouse);
+  }
 }
 
 MenuPage* MenuSystem::CurrentPage() {
