@@ -101,7 +101,8 @@ accept_next_size() {
 
 # Quick clicks on Options and Main Menu, 10 of 10, from the main page: their
 # rows, and a row only each page has text in, are found once from the
-# screenshots; then each click must show its page within 10 s.
+# screenshots; then each click must show its page within 30 s (a lost click
+# never does; a loaded machine is slow).
 row_box_of() { row "$1"; echo "$LEFT $TOP $((RIGHT - LEFT + 1)) $((BOTTOM - TOP + 1))"; }
 quick_clicks() {
   local options_row quit_row video_row main_menu_row
@@ -117,23 +118,23 @@ quick_clicks() {
   for i in $(seq 10); do
     ROWS=("$main_menu_row")
     click_row 0
-    e2e_wait_shot quick-main 10 main_now
+    e2e_wait_shot quick-main 30 main_now
     ROWS=("x" "x" "$options_row")
     click_row 2
-    e2e_wait_shot quick-options 10 options_now
+    e2e_wait_shot quick-options 30 options_now
   done
   ROWS=("$main_menu_row")
   click_row 0
-  e2e_wait_shot quick-main 10 main_now
+  e2e_wait_shot quick-main 30 main_now
   echo "ok: quick clicks on Options and Main Menu worked 10 times of 10"
 }
 # Escape taps in play and in the menu, 10 of 10, from play.
 escape_taps() {
   for i in $(seq 10); do
     xdotool key Escape
-    e2e_wait_shot tap-menu 10 e2e_shows_menu
+    e2e_wait_shot tap-menu 30 e2e_shows_menu
     xdotool key Escape
-    e2e_wait_shot tap-play 10 play_frame
+    e2e_wait_shot tap-play 30 play_frame
   done
   echo "ok: Escape taps left play and resumed it 10 times of 10"
 }
