@@ -13,8 +13,9 @@ namespace {
 
 // One glyph as a 1-bit bitmap in OpenGL's bottom-up row order, drawn at the
 // raster position and advancing it. A character the face lacks draws
-// nothing and does not advance.
-void CompileBitmapGlyph(FT_Face face, bool embolden, unsigned char code, GLuint list) {
+// nothing and does not advance. Returns the advance in pixels.
+float CompileBitmapGlyph(FT_Face face, bool embolden, unsigned char code, GLuint list) {
+  float advance = 0.0f;
   glNewList(list, GL_COMPILE);
   FT_UInt index = FT_Get_Char_Index(face, code);
   if (index != 0 && FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO) == 0) {
@@ -34,19 +35,21 @@ void CompileBitmapGlyph(FT_Face face, bool embolden, unsigned char code, GLuint 
       }
       // The bitmap's lower-left corner sits at the raster position minus
       // (xorig, yorig).
+      advance = static_cast<float>(slot->advance.x) / 64.0f;
       glBitmap(static_cast<GLsizei>(width), static_cast<GLsizei>(rows),
                static_cast<GLfloat>(-slot->bitmap_left),
-               static_cast<GLfloat>(static_cast<int>(rows) - slot->bitmap_top),
-               static_cast<GLfloat>(slot->advance.x) / 64.0f, 0.0f,
+               static_cast<GLfloat>(static_cast<int>(rows) - slot->bitmap_top), advance, 0.0f,
                bits.empty() ? nullptr : bits.data());
     }
   }
   glEndList();
+  return advance;
 }
 
 }  // namespace
 
-bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height, std::string& error) {
+bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height, std::string& error,
+                     float* advances) {
   base = glGenLists(kFontGlyphCount);
   platform::FontFace font;
   const bool opened = font.Open(face, true, error);
@@ -68,8 +71,9 @@ bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height, std::stri
   glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
   glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
   for (int i = 0; i < kFontGlyphCount; ++i) {
-    CompileBitmapGlyph(font.Face(), font.NeedsEmbolden(),
-                       static_cast<unsigned char>(kFontFirstChar + i), base + i);
+    const float advance = CompileBitmapGlyph(
+        font.Face(), font.NeedsEmbolden(), static_cast<unsigned char>(kFontFirstChar + i), base + i);
+    if (advances) advances[i] = advance;
   }
   glPopClientAttrib();
   return true;

@@ -16,6 +16,8 @@ class Camera {
   // The rotation part of the view, without GL; also rebuilds the three
   // rotations and `direction`.
   void BuildView(float view[16]);
+  // Looks level and straight ahead again, as a new game starts.
+  void ResetAngles() { pitch = yaw = roll = 0.0f; }
   void AddPitch(float degrees);
   void AddRoll(float degrees);
 

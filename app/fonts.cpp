@@ -24,6 +24,17 @@ size_t KeepPrintable(char* text) {
 
 }  // namespace
 
+float TextWidth(const float* advances, const char* text) {
+  float width = 0.0f;
+  for (const char* p = text; *p != '\0'; ++p) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c >= kFontFirstChar && c < kFontFirstChar + kFontGlyphCount) {
+      width += advances[c - kFontFirstChar];
+    }
+  }
+  return width;
+}
+
 void DeleteFont(uint32_t base) { glDeleteLists(base, kFontGlyphCount); }
 
 void PrintText(uint32_t base, const char* format, ...) {

@@ -17,9 +17,15 @@ constexpr int kFontFirstChar = 32;
 constexpr int kFontGlyphCount = 96;
 
 // 96 display lists of bitmap glyphs, drawn at the raster position, for the
-// characters 32 to 127. False, with the reason in `error`, when no face is
-// found.
-bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height, std::string& error);
+// characters 32 to 127; `advances`, when given, receives how far each moves
+// the raster position, in pixels. False, with the reason in `error`, when no
+// face is found.
+bool BuildBitmapFont(uint32_t& base, const char* face, int32_t height, std::string& error,
+                     float* advances = nullptr);
+
+// The width in pixels of `text` in a bitmap font with these advances; bytes
+// without a glyph count nothing, as PrintText leaves them out.
+float TextWidth(const float* advances, const char* text);
 
 // 96 display lists of solid glyphs extruded by `depth` along -z, each
 // advancing the modelview matrix; fills `metrics` for the same characters.

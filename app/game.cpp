@@ -96,9 +96,14 @@ void Game::ApplyMenuAction(int32_t action) {
       world.Clear();
       status.inProgress = false;
       break;
-    case kActionApplyVideo:
+    case kActionApplyVideo: {
       SetProjection(gScreenWidth, gScreenHeight);
+      std::string error;
+      if (!BuildHudFont(error)) {
+        std::fprintf(stderr, "driftwing: the HUD keeps its old font: %s\n", error.c_str());
+      }
       break;
+    }
     case kActionQuit:
       state = kStateQuit;
       break;
@@ -132,6 +137,9 @@ void Game::StartGame() {
     world.random.Seed(lastFrameTicks);
   }
   status.inProgress = true;
+  // A new game starts looking level, whatever the last one looked at;
+  // resuming keeps the view.
+  camera.ResetAngles();
   round.Start(gOptions.roundSeconds);
   EnterPlay();
 }

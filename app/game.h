@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/camera.h"
+#include "app/fonts.h"
 #include "app/game_status.h"
 #include "assets/texture.h"
 #include "menu/menu_system.h"
@@ -28,6 +29,10 @@ enum MenuAction : int32_t {
 
 constexpr int kLevelMaterialCount = 6;
 
+// Opens the sound device and the mixer; false, after one line saying the game
+// plays without sound, when there is none.
+bool OpenSound();
+
 // The application: owns the menu, the camera, the world and the level
 // materials, and runs the one frame loop.
 class Game {
@@ -46,6 +51,7 @@ class Game {
   bool LoopPass();
   void ShowLoadingScreen();
   bool LoadAssets();
+  // The two sound chunks; none without a sound device.
   bool LoadSounds();
   // The textures the loaded level's materials name, and the clouds. False,
   // with the reason in `error`, at the first that cannot be loaded.
@@ -67,6 +73,9 @@ class Game {
   // Drops the events gathered in the menu (keeping a quit request) and puts
   // the pointer back at the centre, so play starts looking where it left off.
   void RecentrePointer();
+  // The HUD's font at the size the screen's height asks for; the old one
+  // stays when it cannot be built.
+  bool BuildHudFont(std::string& error);
   void DrawHud();
   // The ship this game's player flies: the world's first entity.
   class PlayerShip* LocalShip();
@@ -83,7 +92,10 @@ class Game {
   World world;
   Material materials[kLevelMaterialCount];
   Mix_Music* music = nullptr;
+  bool soundOn = false;  // a sound device was opened
   uint32_t hudFont = 0;
+  int hudFontHeight = 0;
+  float hudAdvances[kFontGlyphCount] = {};
   uint32_t titleFont = 0;
   float fps = 0.0f;
   uint32_t lastFrameTicks = 0;

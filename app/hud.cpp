@@ -1,44 +1,131 @@
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
 #include "app/fonts.h"
 #include "app/game.h"
+#include "app/video.h"
 #include "level/collision.h"
 
 namespace {
 
-// Places one unit in front of the eye in the play projection: both lines of
-// text along the top, the frame rate on the right, the polygon count on the
-// left, and the crosshair's arms about the centre.
-constexpr float kTextLineY = 0.35f;
-constexpr float kFrameRateX = 0.375f;
-constexpr float kPolygonCountX = -0.525f;
-constexpr float kCrosshairHalfWidth = 0.075f;
-constexpr float kCrosshairHalfHeight = 0.05f;
+// The HUD is laid out in the picture's pixels, in proportion to its height,
+// so it looks at every size as it does at 1024 x 768 (a 40 px font): lines
+// of text run down from the top corners, those on the left from the left
+// edge, those on the right ending at the right edge, so none is cut off.
+constexpr float kFontHeight = 40.0f / 768.0f;
+constexpr int kSmallestFont = 12;
+constexpr float kMargin = 0.03f;
+constexpr float kLineStep = 1.25f;  // in font heights
+// The crosshair's arms, from the centre, in picture heights: where the
+// 45-degree view put them.
+constexpr float kCrosshairHalfWidth = 0.0905f;
+constexpr float kCrosshairHalfHeight = 0.0604f;
+
+// Lines of text down the top-left and top-right corners of the picture.
+class HudColumns {
+ public:
+  HudColumns(uint32_t font, const float* advances, int fontHeight, int width, int height)
+      : font_(font), advances_(advances), width_(width) {
+    margin_ = kMargin * static_cast<float>(height);
+    firstBase_ = static_cast<float>(height) - margin_ - static_cast<float>(fontHeight);
+    step_ = kLineStep * static_cast<float>(fontHeight);
+  }
+
+  void Left(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    va_list args;
+    va_start(args, format);
+    Line(false, format, args);
+    va_end(args);
+  }
+  void Right(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    va_list args;
+    va_start(args, format);
+    Line(true, format, args);
+    va_end(args);
+  }
+
+ private:
+  void Line(bool right, const char* format, va_list args) {
+    char text[256];
+    if (std::vsnprintf(text, sizeof text, format, args) < 0) return;
+    int& row = right ? rightRows_ : leftRows_;
+    const float y = firstBase_ - step_ * static_cast<float>(row++);
+    const float x = right ? static_cast<float>(width_) - margin_ - TextWidth(advances_, text)
+                          : margin_;
+    // Whole pixels, so every glyph's bitmap lands the same way.
+    glRasterPos2f(std::floor(x), std::floor(y));
+    PrintText(font_, "%s", text);
+  }
+
+  uint32_t font_;
+  const float* advances_;
+  int width_;
+  float margin_;
+  float firstBase_;
+  float step_;
+  int leftRows_ = 0;
+  int rightRows_ = 0;
+};
+
+void DrawCrosshair(int width, int height) {
+  const float cx = static_cast<float>(width / 2) + 0.5f;
+  const float cy = static_cast<float>(height / 2) + 0.5f;
+  const float dx = kCrosshairHalfWidth * static_cast<float>(height);
+  const float dy = kCrosshairHalfHeight * static_cast<float>(height);
+  glColor3f(0.0f, 1.0f, 0.0f);
+  glBegin(GL_LINES);
+  glVertex2f(cx - dx, cy);
+  glVertex2f(cx + dx, cy);
+  glVertex2f(cx, cy + dy);
+  glVertex2f(cx, cy - dy);
+  glEnd();
+}
+
+int HudFontHeight(int screenHeight) {
+  const int height = static_cast<int>(std::lround(kFontHeight * static_cast<float>(screenHeight)));
+  return height > kSmallestFont ? height : kSmallestFont;
+}
 
 }  // namespace
 
-// The frame rate, the collision load and a crosshair.
+bool Game::BuildHudFont(std::string& error) {
+  uint32_t font = 0;
+  float advances[kFontGlyphCount] = {};
+  const int height = HudFontHeight(gScreenHeight);
+  if (!BuildBitmapFont(font, "Impact", height, error, advances)) return false;
+  if (hudFont != 0) DeleteFont(hudFont);
+  hudFont = font;
+  hudFontHeight = height;
+  std::copy(std::begin(advances), std::end(advances), hudAdvances);
+  return true;
+}
+
+// The frame rate, the collision load and a crosshair, over the frame.
 void Game::DrawHud() {
+  glPushAttrib(GL_ENABLE_BIT);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
   glLoadIdentity();
-  glTranslatef(0.0f, 0.0f, -1.0f);
+  glOrtho(0.0, gScreenWidth, 0.0, gScreenHeight, -1.0, 1.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
   glColor3f(1.0f, 1.0f, 1.0f);
 
-  glRasterPos2f(kFrameRateX, kTextLineY);
-  PrintText(hudFont, "FPS: %.0f", fps);
-  glRasterPos2f(kPolygonCountX, kTextLineY);
-  PrintText(hudFont, "Testing %d polygons.", gPolygonsTested);
+  HudColumns text(hudFont, hudAdvances, hudFontHeight, gScreenWidth, gScreenHeight);
+  text.Left("Testing %d polygons.", gPolygonsTested);
+  text.Right("FPS: %.0f", fps);
+  DrawCrosshair(gScreenWidth, gScreenHeight);
 
-  glBegin(GL_LINES);
-  glColor3f(0.0f, 1.0f, 0.0f);
-  glVertex2f(-kCrosshairHalfWidth, 0.0f);
-  glVertex2f(kCrosshairHalfWidth, 0.0f);
-  glVertex2f(0.0f, kCrosshairHalfHeight);
-  glVertex2f(0.0f, -kCrosshairHalfHeight);
-  glEnd();
-
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopAttrib();
   glColor3f(1.0f, 1.0f, 1.0f);
-  glEnable(GL_TEXTURE_2D);
-  glEnable(GL_LIGHTING);
 }

@@ -56,6 +56,17 @@ bool KeyPressed(const uint8_t* keys, int key) {
   return keys[key] && !gIgnoredKeys[key];
 }
 
+bool KeyEventPressed(const SDL_Event& event, int key) {
+  if (key < 0 || key >= SDLK_LAST) return false;
+  if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return false;
+  if (event.key.keysym.sym != key) return false;
+  if (event.type == SDL_KEYUP) {
+    gIgnoredKeys[key] = false;
+    return false;
+  }
+  return !gIgnoredKeys[key];
+}
+
 void CapturePointer(bool capture) {
   platform::ShowCursor(!capture);
   // Full screen, SDL keeps the pointer in by itself.
@@ -76,8 +87,10 @@ void Game::HandleInput(float dt) {
   const uint8_t* keys = platform::KeyState();
   mouseButtons = 0;
 
-  // One event per poll; the rest wait for later polls.
+  // One event per poll; the rest wait for later polls. A press of Escape
+  // counts from its event too: a quick tap is over before the state shows it.
   SDL_Event event;
+  bool escapeEvent = false;
   if (platform::PollEvent(&event)) {
     if (event.type == SDL_MOUSEMOTION) {
       mouseX = event.motion.x;
@@ -85,15 +98,17 @@ void Game::HandleInput(float dt) {
     } else if (event.type == SDL_QUIT) {
       state = kStateQuit;
     }
+    escapeEvent = KeyEventPressed(event, SDLK_ESCAPE);
   }
   mouseButtons = GameButtons(platform::MouseState(nullptr, nullptr));
 
   if (state != kStatePlaying) return;
-  if (KeyPressed(keys, SDLK_ESCAPE)) {
+  if (KeyPressed(keys, SDLK_ESCAPE) || escapeEvent) {
     uint32_t began = platform::Ticks();
     CapturePointer(false);
     state = kStateMenu;
     IgnoreHeldKeys();  // the menu would take this Escape as "Resume"
+    menu.IgnoreQueuedPresses();  // nor may a shot fired in play click in it
     platform::SpinUntil(began + kEscapePauseMs);
   }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <SDL.h>
+
 #include <cstdint>
 
 // The mouse as play input last saw it, for the player's ship.
@@ -18,6 +20,10 @@ extern const uint8_t* gKeys;
 // held in `keys` and was not held through the last switch.
 void IgnoreHeldKeys();
 bool KeyPressed(const uint8_t* keys, int key);
+// The same rule for an event, so that a press released before the state is
+// read still counts: true for a press of `key` that is not ignored; a
+// release of `key` ends its ignoring.
+bool KeyEventPressed(const SDL_Event& event, int key);
 
 // The controls of the player's ship that the keys and buttons hold: W or
 // Up thrusts, S or Down backs, A or Left and D or Right strafe, the left

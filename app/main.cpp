@@ -61,17 +61,9 @@ int main(int argc, char** argv) {
   if (!demo.Open(gOptions.recordPath, gOptions.playPath, gOptions.timedemoPath, error)) {
     return Fail(error);
   }
-  // Video first and sound on its own, so that each failure is told as what
-  // it is.
+  // Sound starts on its own in Game::Startup: without it the game still plays.
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == -1) {
     return Fail(std::string("start-up failed: cannot start SDL: ") + SDL_GetError());
-  }
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == -1) {
-    std::fprintf(stderr, "driftwing: start-up failed: cannot start SDL: %s\n", SDL_GetError());
-    SDL_Quit();
-    return Fail(
-        "no sound device could be opened; to play without sound, run with "
-        "SDL_AUDIODRIVER=dummy");
   }
   // The menu uploads a texture as it is built, so the window comes first.
   if (!InitVideo(error)) {

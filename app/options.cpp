@@ -26,6 +26,28 @@ constexpr ValueOption kValueOptions[] = {
     {"--name", &Options::name},
 };
 
+// The sizes --window accepts: from the smallest the menu and HUD are laid out
+// for, to the largest window SDL makes.
+constexpr int kSmallestWidth = 640;
+constexpr int kSmallestHeight = 480;
+constexpr int kLargestSide = 16384;
+
+// A window size as "WxH", both plain decimal numbers.
+bool ParseWindowSize(const char* text, int& width, int& height) {
+  auto number = [](const char*& p, int& value) {
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    long n = 0;
+    while (std::isdigit(static_cast<unsigned char>(*p))) {
+      n = n * 10 + (*p++ - '0');
+      if (n > kLargestSide) return false;
+    }
+    value = static_cast<int>(n);
+    return true;
+  };
+  const char* p = text;
+  return number(p, width) && (*p == 'x' || *p == 'X') && number(++p, height) && *p == '\0';
+}
+
 // A whole decimal number from `lo` to `hi`.
 bool Number(const char* text, long lo, long hi, long& value) {
   char* end = nullptr;
@@ -50,6 +72,19 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     }
     if (std::strcmp(arg, "--window") == 0) {
       parsed.options.window = true;
+      // A size may follow; nothing else that follows starts with a digit.
+      if (i + 1 < argc && std::isdigit(static_cast<unsigned char>(argv[i + 1][0]))) {
+        const char* size = argv[++i];
+        int width = 0;
+        int height = 0;
+        if (!ParseWindowSize(size, width, height) || width < kSmallestWidth ||
+            height < kSmallestHeight) {
+          return refuse(std::string("--window: '") + size +
+                        "' is not a size from 640x480 to 16384x16384");
+        }
+        parsed.options.windowWidth = width;
+        parsed.options.windowHeight = height;
+      }
       continue;
     }
     if (std::strcmp(arg, "--no-drones") == 0) {
@@ -117,7 +152,8 @@ void PrintUsage(std::FILE* out) {
       "Usage: driftwing [OPTION]...\n"
       "Steer a craft over an arena, look around with the mouse and fire rockets.\n"
       "\n"
-      "  --window          play in a window instead of full screen\n"
+      "  --window [WxH]    play in a window instead of full screen, 1024x768 unless\n"
+      "                    a size is given (at least 640x480)\n"
       "  --round SECONDS   make a round last SECONDS (default 180)\n"
       "  --no-drones       play rounds without drones\n"
       "  --data DIR        read the game's data from DIR\n"
@@ -136,6 +172,7 @@ void PrintUsage(std::FILE* out) {
       "  --seed N          the bot's script (default 1)\n"
       "\n"
       "In play: mouse looks, W/S or Up/Down thrust, A/D or Left/Right strafe,\n"
-      "the left button fires, Escape opens the menu.\n",
+      "the left button fires, Escape opens the menu.\n"
+      "Without a sound device the game plays in silence.\n",
       out);
 }

@@ -6,7 +6,9 @@
 // keeps its default and the game starts full screen from the working
 // directory's data.
 struct Options {
-  bool window = false;       // --window: play in a window instead of full screen
+  bool window = false;       // --window [WxH]: play in a window instead of full screen
+  int windowWidth = 0;       // the window's size from --window WxH; 0: the standard size
+  int windowHeight = 0;
   std::string dataDir;       // --data DIR: where the game's data lives
   std::string recordPath;    // --record FILE: write a demo of this session
   std::string playPath;      // --play FILE: replay a demo

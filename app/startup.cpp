@@ -62,6 +62,23 @@ Mix_Chunk* LoadChunk(const char* path) {
 
 }  // namespace
 
+// A player without a sound device (or with one another program holds) still
+// plays, in silence, told so in one line.
+bool OpenSound() {
+  std::string why;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == -1) {
+    why = SDL_GetError();
+  } else if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) != 0) {
+    why = Mix_GetError();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  } else {
+    return true;
+  }
+  std::fprintf(stderr, "driftwing: no sound device could be opened (%s): playing without sound\n",
+               why.c_str());
+  return false;
+}
+
 bool Game::Startup() {
 #ifdef __GLIBC__
   // Big blocks (the level file and its arrays, texture images: all read
@@ -72,14 +89,10 @@ bool Game::Startup() {
   // its first few games.
   mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 #endif
-  if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) != 0) {
-    return Fail("opening the audio device", nullptr,
-                std::string(Mix_GetError()) +
-                    " (to play without sound, run with SDL_AUDIODRIVER=dummy)");
-  }
+  soundOn = OpenSound();
   std::string error;
   hudFont = 0;
-  if (!BuildBitmapFont(hudFont, "Impact", 40, error)) {
+  if (!BuildHudFont(error)) {
     return Fail("building the HUD font", "Impact", error);
   }
   titleFont = 0;
@@ -114,7 +127,8 @@ bool Game::Startup() {
   // streamed from its file, so only a plain file is handed over (a FIFO
   // would block the decoder).
   std::string musicError;
-  music = IsPlainFile("sound/track6.ogg", musicError) ? Mix_LoadMUS("sound/track6.ogg") : nullptr;
+  music = soundOn && IsPlainFile("sound/track6.ogg", musicError) ? Mix_LoadMUS("sound/track6.ogg")
+                                                                 : nullptr;
   inputTimer = 0.0f;
   gShadersAvailable = InitShaderSupport();
   gCamera = &camera;
@@ -147,6 +161,8 @@ bool Game::LoadAssets() {
 }
 
 bool Game::LoadSounds() {
+  // Without a device the chunks stay null, and playing one does nothing.
+  if (!soundOn) return true;
   // A cut-off WAV file is damage to report, not a shorter sound to play
   // (SDL's default); a setting of the player's own is kept.
   setenv("SDL_WAVE_TRUNCATION", "strict", 0);

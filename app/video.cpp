@@ -61,6 +61,22 @@ bool ReachedNoDisplay(std::string& error) {
   return true;
 }
 
+// Full screen, SDL 2 (under sdl12-compat) makes the window at the mode's
+// size and asks the window manager to stretch it over the screen, while it
+// already counts the window as the screen's size. With no window manager
+// to do so, a 1024 x 768 window stayed at +128+128 of a 1280 x 1024 screen
+// and the picture was scaled for a window it did not have: 1.25 times too
+// large, cut at the top and right, with the pointer read 270 px off. The
+// window is therefore made at the desktop's own size first, where it covers
+// the screen whether or not anyone stretches it; later modes keep that
+// window and are scaled into it.
+void OpenFullScreenWindow() {
+  const SDL_VideoInfo* desktop = SDL_GetVideoInfo();  // before any mode: the desktop's
+  if (desktop == nullptr || desktop->current_w <= 0 || desktop->current_h <= 0) return;
+  if (desktop->current_w == gScreenWidth && desktop->current_h == gScreenHeight) return;
+  SDL_SetVideoMode(desktop->current_w, desktop->current_h, gScreenBpp, VideoFlags());
+}
+
 }  // namespace
 
 std::vector<VideoSize> VideoSizesFrom(SDL_Rect** modes) {
@@ -93,9 +109,11 @@ VideoSize NextVideoSize(const std::vector<VideoSize>& sizes, VideoSize current) 
 
 // sdl12-compat (1.2.60) keeps the window and the GL context across a mode
 // change, so textures, display lists and the fixed state survive. Full screen
-// it keeps the desktop's own mode: a smaller picture is drawn into its frame
-// buffer, scaled over the whole screen, and the pointer is reported in the
-// picture's pixels, so drawing and hit boxes agree at every size.
+// it keeps the desktop's own mode: the picture is drawn into a frame buffer
+// of the mode's size, scaled at every swap to fit the window SDL believes
+// covers the screen (keeping its proportions), and the pointer is reported in
+// the picture's pixels, so drawing and hit boxes agree at every size as long
+// as the window really covers the screen (see OpenFullScreenWindow).
 bool ChangeVideoMode(int width, int height) {
   if (width != gScreenWidth || height != gScreenHeight) {
     SDL_Surface* screen = SDL_SetVideoMode(width, height, gScreenBpp, VideoFlags());
@@ -125,13 +143,20 @@ bool InitVideo(std::string& error) {
   PrintVideoSizes();
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  if (!SDL_SetVideoMode(gScreenWidth, gScreenHeight, gScreenBpp, VideoFlags())) {
+  VideoSize wanted{gScreenWidth, gScreenHeight};
+  if (gOptions.window && gOptions.windowWidth > 0) {
+    wanted = {gOptions.windowWidth, gOptions.windowHeight};
+  }
+  if (!gOptions.window) OpenFullScreenWindow();
+  SDL_Surface* screen = SDL_SetVideoMode(wanted.width, wanted.height, gScreenBpp, VideoFlags());
+  if (!screen) {
     // Without a window nothing else can run; say so rather than draw into nothing.
-    error = "cannot open a " + std::to_string(gScreenWidth) + "x" + std::to_string(gScreenHeight) +
+    error = "cannot open a " + std::to_string(wanted.width) + "x" + std::to_string(wanted.height) +
             " OpenGL window: " + SDL_GetError();
     return false;
   }
   SDL_WM_SetCaption("Driftwing", "Driftwing");
+  SetScreenSize(screen->w, screen->h);
   InitProjection(gScreenWidth, gScreenHeight);
   PrintVideoMode();
   return true;

@@ -89,7 +89,7 @@ bool MenuSystem::Build(std::string& error) {
                                               &OnAcceptChanges);
   y -= kVideoRowStep;
   cancelButton =
-      std::make_unique<MenuButton>("Cancel", -0.2f, y, 0.056f, 0.06f, 0.0375f, &OnShowOptions);
+      std::make_unique<MenuButton>("Cancel", -0.2f, y, 0.056f, 0.06f, 0.0375f, &OnCancelVideo);
   videoPage.Append(resolutionButton.get());
   videoPage.Append(resolutionLabel.get());
   videoPage.Append(acceptButton.get());

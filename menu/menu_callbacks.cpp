@@ -19,8 +19,20 @@ void OnEndGame() { gMenuAction = kActionEndGame; }
 
 void OnShowOptions() { gMenuPage = kMenuPageOptions; }
 
-// Without it the video page, complete as it is, could never be reached.
-void OnShowVideoOptions() { gMenuPage = kMenuPageVideo; }
+// The page opens on the size in effect, whatever was stepped to and not
+// accepted before.
+void OnShowVideoOptions() {
+  gPendingWidth = gScreenWidth;
+  gPendingHeight = gScreenHeight;
+  gMenuPage = kMenuPageVideo;
+}
+
+// Leaves the video page; the size in effect stays, and is what it shows next.
+void OnCancelVideo() {
+  gPendingWidth = gScreenWidth;
+  gPendingHeight = gScreenHeight;
+  gMenuPage = kMenuPageOptions;
+}
 
 void OnShowQuitPage() { gMenuPage = kMenuPageQuit; }
 

@@ -31,3 +31,4 @@ void OnNothing();
 void OnQuitConfirmed();
 void OnChooseResolution();
 void OnAcceptChanges();
+void OnCancelVideo();

@@ -4,6 +4,7 @@
 
 #include "app/fonts.h"
 #include "app/video.h"
+#include "menu/menu_view.h"
 #include "platform/clock.h"
 
 namespace {
@@ -28,10 +29,11 @@ void MenuItem::Activate(const MenuMouseState&) {}
 
 bool MenuItem::HitTest(const MenuMouseState& mouse) {
   if (!visible) return false;
-  const float w = gScreenWidthF;
-  const float h = gScreenHeightF;
-  const float px = (static_cast<float>(mouse.mouseX) - w * 0.5f) * (1.5f / w);
-  const float py = (static_cast<float>(mouse.mouseY) - h * 0.5f) * -1.0f * (1.5f / h);
+  float px = 0.0f;
+  float py = 0.0f;
+  MenuView::ForPicture(gScreenWidth, gScreenHeight)
+      .ToMenu(static_cast<float>(mouse.mouseX), static_cast<float>(mouse.mouseY), gScreenWidth,
+              gScreenHeight, px, py);
   hovered = boxLeft < px && px < boxRight && boxBottom < py && py < boxTop;
   return hovered;
 }

@@ -48,28 +48,65 @@ void MenuSystem::SetGameInProgress(bool inProgress) {
   playButton->visible = !gameInProgress;
 }
 
+namespace {
+
+uint32_t MenuButtonBit(uint8_t sdlButton) {
+  switch (sdlButton) {
+    case SDL_BUTTON_LEFT:
+      return kMenuLeftButton;
+    case SDL_BUTTON_RIGHT:
+      return kMenuRightButton;
+    case SDL_BUTTON_MIDDLE:
+      return kMenuMiddleButton;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
 void MenuSystem::HandleInput() {
   const uint8_t* keys = platform::KeyState();
   mouse.buttons = 0;
+  bool escapeEvent = false;
+  // A press this frame, though maybe released already: a click where it was
+  // pressed, wherever the pointer went after.
+  MenuMouseState press;
   SDL_Event event;
   while (platform::PollEvent(&event)) {
     if (event.type == SDL_MOUSEMOTION) {
       mouse.mouseX = event.motion.x;
       mouse.mouseY = event.motion.y;
+    } else if (event.type == SDL_MOUSEBUTTONDOWN && !ignoreQueuedPresses && press.buttons == 0) {
+      press.mouseX = event.button.x;
+      press.mouseY = event.button.y;
+      press.buttons = MenuButtonBit(event.button.button);
+      mouse.mouseX = press.mouseX;
+      mouse.mouseY = press.mouseY;
     } else if (event.type == SDL_QUIT) {
       gMenuAction = kActionQuit;
     }
+    if (KeyEventPressed(event, SDLK_ESCAPE)) escapeEvent = true;
   }
+  ignoreQueuedPresses = false;
   const uint8_t held = platform::MouseState(nullptr, nullptr);
   if (held & SDL_BUTTON(SDL_BUTTON_LEFT)) mouse.buttons |= kMenuLeftButton;
   if (held & SDL_BUTTON(SDL_BUTTON_RIGHT)) mouse.buttons |= kMenuRightButton;
   if (held & SDL_BUTTON(SDL_BUTTON_MIDDLE)) mouse.buttons |= kMenuMiddleButton;
 
-  if (KeyPressed(keys, SDLK_ESCAPE) && gameInProgress) {
+  const bool escape = KeyPressed(keys, SDLK_ESCAPE) || escapeEvent;
+  if (escape && gameInProgress) {
     gMenuAction = kActionResume;
     platform::SpinUntil(platform::Ticks() + kEscapePauseMs);
   }
-  if (MenuPage* page = CurrentPage()) page->HandleInput(mouse);
+  MenuPage* page = CurrentPage();
+  if (page == nullptr) return;
+  if (press.buttons != 0) {
+    press.buttons |= mouse.buttons;
+    page->HandleInput(press);
+  } else {
+    page->HandleInput(mouse);
+  }
 }
 
 void MenuSystem::ShowResults(const PlayerTally& tally, int32_t bestScore) {

@@ -36,6 +36,11 @@ class MenuSystem {
 
   // Offers Resume and End Game while a game is in progress, Play otherwise.
   void SetGameInProgress(bool inProgress);
+  // Button presses waiting from before the menu was shown are not clicks:
+  // the next frame drops them.
+  void IgnoreQueuedPresses() { ignoreQueuedPresses = true; }
+  // Reads the frame's events and state: a press and a release within one
+  // frame still click, as a held button does.
   void HandleInput();
   // Render, then flush and swap.
   void Draw();
@@ -52,6 +57,7 @@ class MenuSystem {
   uint32_t lastTicks = 0;
   float shipAngle = 0.0f;  // degrees about y, in [0, 360)
   MenuMouseState mouse;
+  bool ignoreQueuedPresses = false;
   bool gameInProgress = false;
   Texture background;
 

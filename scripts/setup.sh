@@ -12,7 +12,7 @@ packages=(
   libbullet-dev
   clang libclang-rt-14-dev
   libx11-dev
-  xvfb xauth xdotool x11-utils x11-apps imagemagick
+  xvfb xauth xdotool x11-utils x11-apps imagemagick valgrind
   desktop-file-utils appstream dpkg-dev file
 )
 

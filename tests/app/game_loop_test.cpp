@@ -101,6 +101,70 @@ TEST_F(GameWithLevel, EscapeHeldAcrossTheSwitchDoesNotBounce) {
   EXPECT_EQ(game.state, kStatePlaying);
 }
 
+// A tap of Escape, pressed and released between two reads of the keys,
+// switches once each way; the press of an Escape held across a switch, still
+// waiting as an event, does not switch back.
+TEST_F(GameWithLevel, EscapeTapsSwitchOnceEachWay) {
+  FakeClock clock(5000, 1);
+  ScriptedInput input;
+  Game game;
+  gWorld = &game.world;
+  gCamera = &game.camera;
+  game.state = kStateMenu;
+  game.ApplyMenuAction(kActionPlay);
+  auto frames = [&game](int count) {
+    for (int i = 0; i < count; ++i) game.RunFrame(0.02f);
+  };
+  for (GameState expected : {kStateMenu, kStatePlaying, kStateMenu}) {
+    input.QueueKey(SDLK_ESCAPE, true);
+    input.QueueKey(SDLK_ESCAPE, false);
+    frames(3);
+    EXPECT_EQ(game.state, expected) << "a tap was lost or acted twice";
+  }
+
+  // Held in play while other events wait: the state leaves play, and the
+  // press still queued behind them is not taken as "Resume".
+  game.ApplyMenuAction(kActionResume);
+  input.QueueMotion(1, 1);
+  input.QueueKey(SDLK_ESCAPE, true);
+  input.Hold(SDLK_ESCAPE);
+  frames(1);
+  ASSERT_EQ(game.state, kStateMenu);
+  frames(3);
+  EXPECT_EQ(game.state, kStateMenu) << "the press of the held Escape resumed";
+  input.QueueKey(SDLK_ESCAPE, false);
+  input.Hold(SDLK_ESCAPE, false);
+  frames(1);
+  input.QueueKey(SDLK_ESCAPE, true);
+  input.QueueKey(SDLK_ESCAPE, false);
+  frames(1);
+  EXPECT_EQ(game.state, kStatePlaying) << "a fresh tap after the release did not resume";
+}
+
+// A new game looks level and ahead, whatever the last one looked at;
+// resuming keeps the view.
+TEST_F(GameWithLevel, ANewGameStartsLookingLevel) {
+  Game game;
+  gWorld = &game.world;
+  gCamera = &game.camera;
+  game.state = kStateMenu;
+  game.ApplyMenuAction(kActionPlay);
+  game.camera.pitch = 60.0f;  // at the ground
+  game.camera.yaw = 135.0f;
+  game.camera.roll = 5.0f;
+  game.state = kStateMenu;
+  game.ApplyMenuAction(kActionResume);
+  EXPECT_FLOAT_EQ(game.camera.pitch, 60.0f);
+  EXPECT_FLOAT_EQ(game.camera.yaw, 135.0f);
+  game.state = kStateMenu;
+  game.ApplyMenuAction(kActionEndGame);
+  game.ApplyMenuAction(kActionPlay);
+  ASSERT_EQ(game.state, kStatePlaying);
+  EXPECT_FLOAT_EQ(game.camera.pitch, 0.0f);
+  EXPECT_FLOAT_EQ(game.camera.yaw, 0.0f);
+  EXPECT_FLOAT_EQ(game.camera.roll, 0.0f);
+}
+
 // Entering play drops the motion gathered in the menu and recentres the
 // pointer, so the first poll does not turn the view.
 TEST_F(GameWithLevel, EnteringPlayRecentresThePointer) {

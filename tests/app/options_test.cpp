@@ -21,6 +21,26 @@ TEST(Options, ReadsEveryOption) {
   EXPECT_EQ(Parse({"--timedemo", "t"}).options.timedemoPath, "t");
 }
 
+TEST(Options, WindowTakesAnOptionalSize) {
+  const struct {
+    std::vector<const char*> args;
+    int width, height;
+  } cases[] = {
+      {{"--window"}, 0, 0},
+      {{"--window", "800x600"}, 800, 600},
+      {{"--window", "1280X720", "--data", "/d"}, 1280, 720},
+      {{"--window", "640x480"}, 640, 480},
+      {{"--window", "--data", "/d"}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    ParsedOptions parsed = Parse(c.args);
+    ASSERT_EQ(parsed.outcome, ParsedOptions::kRun) << parsed.error;
+    EXPECT_TRUE(parsed.options.window);
+    EXPECT_EQ(parsed.options.windowWidth, c.width);
+    EXPECT_EQ(parsed.options.windowHeight, c.height);
+  }
+}
+
 TEST(Options, HelpWinsOverTheRest) {
   EXPECT_EQ(Parse({"--window", "--help"}).outcome, ParsedOptions::kHelp);
   EXPECT_EQ(Parse({"-h"}).outcome, ParsedOptions::kHelp);
@@ -30,11 +50,15 @@ TEST(Options, RefusesWhatItCannotUse) {
   const std::vector<std::vector<const char*>> bad = {
       {"--fullscreen"}, {"window"}, {"--data"}, {"--data", ""},
       {"--record", "a", "--play", "b"}, {"--play", "a", "--timedemo", "b"},
+      // Sizes that are not sizes, or too small or too large to play in.
+      {"--window", "800"}, {"--window", "800x"}, {"--window", "800x600x2"},
+      {"--window", "639x480"}, {"--window", "800x479"}, {"--window", "16385x600"},
+      {"--window", "99999999999999999999x600"}, {"--window", "8o0x600"},
   };
   for (const auto& args : bad) {
     ParsedOptions parsed = Parse(args);
-    EXPECT_EQ(parsed.outcome, ParsedOptions::kBad) << args[0];
-    EXPECT_FALSE(parsed.error.empty()) << args[0];
+    EXPECT_EQ(parsed.outcome, ParsedOptions::kBad) << args.back();
+    EXPECT_FALSE(parsed.error.empty()) << args.back();
   }
 }
 

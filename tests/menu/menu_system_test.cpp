@@ -150,6 +150,62 @@ TEST_F(MenuSystemTest, ResolutionStepsThroughTheSizesAndAcceptSetsTheMode) {
   gOptions.window = false;
 }
 
+// Stepping the size and leaving with "Cancel" keeps the size in effect, and
+// the page shows it when opened again, as it does after any step not accepted.
+TEST_F(MenuSystemTest, CancelAndReopeningShowTheSizeInEffect) {
+  gVideoSizes = {{640, 480}, {800, 600}, {1024, 768}, {1152, 864}};
+  for (auto leave : {&MenuSystem::cancelButton, &MenuSystem::mainMenuButton}) {
+    gMenuPage = kMenuPageOptions;
+    ClickOn(*menu->videoOptionsButton);
+    Frame();
+    ASSERT_EQ(gMenuPage, kMenuPageVideo);
+    ClickOn(*menu->resolutionButton);
+    Frame();
+    ASSERT_EQ(menu->resolutionLabel->text, "1152 x 864");
+    if (leave == &MenuSystem::cancelButton) {
+      ClickOn(*menu->cancelButton);
+      EXPECT_EQ(gMenuPage, kMenuPageOptions);
+      EXPECT_EQ(gPendingWidth, 1024);
+    } else {
+      gMenuPage = kMenuPageOptions;  // left some other way, say by Escape into play
+    }
+    ClickOn(*menu->videoOptionsButton);
+    Frame();
+    EXPECT_EQ(menu->resolutionLabel->text, "1024 x 768");
+    EXPECT_EQ(gScreenWidth, 1024);
+  }
+}
+
+// A press and its release read in one frame click where the press was, as a
+// touchpad tap or a quick click does, even when the pointer has moved on;
+// presses waiting from before the menu was shown (a shot fired in play)
+// click nothing.
+TEST_F(MenuSystemTest, APressReleasedWithinAFrameClicksAndOneFromPlayDoesNot) {
+  const MenuMouseState options = PointerInside(*menu->optionsButton);
+  for (uint8_t button : {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT}) {
+    gMenuPage = kMenuPageMain;
+    input.QueueMotion(0, 0);
+    input.QueueButton(button, true, options.mouseX, options.mouseY);
+    input.QueueButton(button, false, options.mouseX, options.mouseY);
+    input.QueueMotion(0, 0);  // and away, before the frame reads it
+    Frame();
+    EXPECT_EQ(gMenuPage, kMenuPageOptions) << int(button);
+  }
+  gMenuPage = kMenuPageMain;
+  input.QueueButton(SDL_BUTTON_MIDDLE, true, options.mouseX, options.mouseY);
+  Frame();
+  EXPECT_EQ(gMenuPage, kMenuPageMain) << "the middle button clicked";
+
+  menu->IgnoreQueuedPresses();
+  input.QueueButton(SDL_BUTTON_LEFT, true, options.mouseX, options.mouseY);
+  input.QueueButton(SDL_BUTTON_LEFT, false, options.mouseX, options.mouseY);
+  Frame();
+  EXPECT_EQ(gMenuPage, kMenuPageMain) << "a press from before the menu clicked";
+  input.QueueButton(SDL_BUTTON_LEFT, true, options.mouseX, options.mouseY);
+  Frame();
+  EXPECT_EQ(gMenuPage, kMenuPageOptions) << "the next press was lost";
+}
+
 TEST_F(MenuSystemTest, AnUnknownPageReactsToNothing) {
   for (int32_t number : {1, 7}) {
     gMenuPage = number;

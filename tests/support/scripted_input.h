@@ -24,6 +24,24 @@ class ScriptedInput : public platform::InputSource {
     e.motion.y = static_cast<Uint16>(y);
     events_.push_back(e);
   }
+  // A key's press or release as an event; the held state is set apart.
+  void QueueKey(SDLKey key, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = key;
+    events_.push_back(e);
+  }
+  // A button's press or release at (x, y) as an event (SDL's numbers: 1 left).
+  void QueueButton(uint8_t button, bool down, int x, int y) {
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.button = button;
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.button.x = static_cast<Uint16>(x);
+    e.button.y = static_cast<Uint16>(y);
+    events_.push_back(e);
+  }
   void QueueQuit() {
     SDL_Event e{};
     e.type = SDL_QUIT;
