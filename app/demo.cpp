@@ -81,10 +81,21 @@ bool DemoSession::Open(const std::string& recordPath, const std::string& playPat
   return true;
 }
 
+bool DemoSession::UseRecordedSettings(Settings& settings, bool keepSize) const {
+  if (mode_ != kPlay && mode_ != kTimedemo) return false;
+  CopyPlaySettings(demo_.playSettings, settings);
+  if (!keepSize && demo_.screenWidth >= kMinWidth && demo_.screenHeight >= kMinHeight) {
+    settings.width = demo_.screenWidth;
+    settings.height = demo_.screenHeight;
+  }
+  return true;
+}
+
 void DemoSession::Start() {
   if (mode_ == kNone) return;
   if (mode_ == kRecord) {
-    recorder_ = std::make_unique<DemoRecorder>(ParticleRandomState(), gScreenWidth, gScreenHeight);
+    recorder_ = std::make_unique<DemoRecorder>(ParticleRandomState(), gScreenWidth, gScreenHeight,
+                                               gSettings);
     // SA_RESTART: a signal must not fail a read or write elsewhere.
     gStopSignal = 0;
     struct sigaction action;

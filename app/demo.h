@@ -9,6 +9,7 @@
 #include "app/demo_player.h"
 #include "app/demo_recorder.h"
 #include "platform/file_writer.h"
+#include "settings/settings.h"
 
 class Camera;
 class Game;
@@ -30,6 +31,10 @@ class DemoSession {
   // never touched.
   bool Open(const std::string& recordPath, const std::string& playPath,
             const std::string& timedemoPath, std::string& error);
+  // A replay plays with the settings its demo was recorded with (the
+  // defaults when it keeps none) and, unless `keepSize`, at its recorded
+  // size; nothing else changes. True when replaying.
+  bool UseRecordedSettings(Settings& settings, bool keepSize) const;
   // From here on the game's input and clock are recorded or replayed. A
   // recording from here on ends with the frame when SIGINT, SIGTERM or
   // SIGHUP comes, and is kept.

@@ -5,6 +5,7 @@
 
 #include "assets/byte_reader.h"
 #include "platform/crc32.h"
+#include "settings/key_names.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ enum DemoCode : uint8_t {
   kCodePointer = 0x06,
   kCodePointerSame = 0x07,
   kCodeKeysSame = 0x08,
+  kCodePlaySettings = 0x09,
   kCodeEnd = 0x0F,
   kCodeShortTick = 0x80,  // 0x80-0xFF: a step of 0 to 127 ms
 };
@@ -98,6 +100,38 @@ bool ReadEvent(ByteReader& reader, SDL_Event& e) {
 // The records between the header and the checksum.
 bool ReadRecords(ByteReader& reader, Demo& demo);
 
+bool ReadPlaySettings(ByteReader& reader, Settings& settings) {
+  const uint8_t sensitivity = reader.U8();
+  const uint8_t invert = reader.U8();
+  for (uint16_t& key : settings.keys) key = reader.U16();
+  const uint16_t roundSeconds = reader.U16();
+  const uint8_t drones = reader.U8();
+  if (reader.Failed()) return false;
+  if (sensitivity < kMinSensitivity || sensitivity > kMaxSensitivity || invert > 1 ||
+      roundSeconds < 1 || roundSeconds > kMaxRoundSeconds || drones > 1) {
+    reader.Fail("the play settings hold a value out of range");
+    return false;
+  }
+  for (size_t i = 0; i < settings.keys.size(); ++i) {
+    if (!IsBindable(settings.keys[i])) {
+      reader.Fail("the play settings bind key " + std::to_string(settings.keys[i]) +
+                  ", which cannot be bound");
+      return false;
+    }
+    for (size_t j = 0; j < i; ++j) {
+      if (settings.keys[i] == settings.keys[j]) {
+        reader.Fail("the play settings bind one key to two actions");
+        return false;
+      }
+    }
+  }
+  settings.mouseSensitivity = sensitivity;
+  settings.invertLook = invert != 0;
+  settings.roundSeconds = roundSeconds;
+  settings.drones = drones != 0;
+  return true;
+}
+
 }  // namespace
 
 
@@ -126,6 +160,16 @@ void DemoWriter::Varint(uint32_t v) {
     v >>= 7;
   }
   U8(static_cast<uint8_t>(v));
+}
+
+void DemoWriter::PlaySettings(const Settings& settings) {
+  if (ended_ || frameCount_ > 0) return;
+  U8(kCodePlaySettings);
+  U8(static_cast<uint8_t>(settings.mouseSensitivity));
+  U8(settings.invertLook ? 1 : 0);
+  for (uint16_t key : settings.keys) U16(key);
+  U16(static_cast<uint16_t>(settings.roundSeconds));
+  U8(settings.drones ? 1 : 0);
 }
 
 void DemoWriter::Frame() {
@@ -308,6 +352,7 @@ bool ReadRecords(ByteReader& reader, Demo& demo) {
   uint32_t tick = 0;
   DemoPointer pointer;
   bool pointerSeen = false;
+  bool settingsSeen = false;
   for (;;) {
     size_t at = reader.Position();
     if (reader.Remaining() == 0) {
@@ -363,6 +408,15 @@ bool ReadRecords(ByteReader& reader, Demo& demo) {
       }
       case kCodeKeysSame:
         demo.keyReadEnds.push_back(static_cast<uint32_t>(demo.keyChanges.size()));
+        break;
+      case kCodePlaySettings:
+        if (settingsSeen || demo.FrameCount() > 0) {
+          reader.Fail("play settings at byte " + std::to_string(at) +
+                      ", after the first frame or a second time");
+          break;
+        }
+        settingsSeen = true;
+        ReadPlaySettings(reader, demo.playSettings);
         break;
       case kCodePointer:
         pointer.buttons = reader.U8();

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
+
 class ByteReader;
 
 // A demo: every input the game read and every tick-clock value it saw, frame
@@ -20,6 +22,10 @@ class ByteReader;
 //   0x05 key state, after each poll and each read of it: varint count, then
 //        count x (u16 key, u8 value) of the keys that changed;  0x08 unchanged
 //   0x06 pointer read: u8 buttons, zigzag varints x and y;  0x07 unchanged
+//   0x09 play settings, at most once and before the first frame: u8 mouse
+//        sensitivity, u8 invert look, u16 x 5 key bindings (thrust, back,
+//        strafe left, strafe right, fire), u16 round seconds, u8 drones;
+//        a demo without them was played with the defaults
 //   0x0F end: u32 number of frame records;
 // then the u32 CRC-32 (as zlib's crc32) of every byte before it, and nothing
 // more. Version 1 had no checksum.
@@ -55,6 +61,9 @@ struct DemoFrameStart {
 
 struct Demo {
   uint32_t randomState = 1;
+  // The settings that decide what play makes of the input; the defaults
+  // when the demo holds none.
+  Settings playSettings;
   uint16_t screenWidth = 0;
   uint16_t screenHeight = 0;
   std::vector<uint32_t> ticks;  // the values, not the steps between them
@@ -77,6 +86,9 @@ class DemoWriter {
  public:
   DemoWriter(uint32_t randomState, int screenWidth, int screenHeight);
 
+  // The settings of `settings` that change what play does with the input;
+  // written before the first frame, once.
+  void PlaySettings(const Settings& settings);
   void Frame();
   void Tick(uint32_t value);
   void Poll(const SDL_Event* event);  // nullptr: no event was waiting

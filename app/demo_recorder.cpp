@@ -2,11 +2,13 @@
 
 DemoRecorder* DemoRecorder::active_ = nullptr;
 
-DemoRecorder::DemoRecorder(uint32_t randomState, int screenWidth, int screenHeight)
+DemoRecorder::DemoRecorder(uint32_t randomState, int screenWidth, int screenHeight,
+                           const Settings& play)
     : writer_(randomState, screenWidth, screenHeight),
       input_(platform::CurrentInputSource()),
       clock_(platform::CurrentTickSource()),
       keys_(kDemoKeyCount, 0) {
+  writer_.PlaySettings(play);
   active_ = this;
   platform::SetInputSource(this);
   platform::SetTickSource(&RecordTicks);

@@ -13,7 +13,9 @@
 // read), so a replay can show it the same array at every moment.
 class DemoRecorder : public platform::InputSource {
  public:
-  DemoRecorder(uint32_t randomState, int screenWidth, int screenHeight);
+  // `play` holds the settings the demo keeps for its replay.
+  DemoRecorder(uint32_t randomState, int screenWidth, int screenHeight,
+               const Settings& play = Settings{});
   ~DemoRecorder() override;
   DemoRecorder(const DemoRecorder&) = delete;
   DemoRecorder& operator=(const DemoRecorder&) = delete;

@@ -107,6 +107,12 @@ void Game::ApplyMenuAction(int32_t action) {
     case kActionQuit:
       state = kStateQuit;
       break;
+    case kActionHostGame:
+    case kActionJoinGame:
+      // Network play from the menu: the Multiplayer page leaves the address
+      // typed in gJoinAddress, and the player's name and paint are in
+      // gSettings.
+      break;
     default:
       break;
   }
@@ -114,6 +120,8 @@ void Game::ApplyMenuAction(int32_t action) {
 
 void Game::StartGame() {
   if (status.inProgress) return;
+  // Before the level is loaded or restarted: it places the drones.
+  world.dronesPlay = gSettings.drones;
   if (world.loaded) {
     // A finished round's level, kept: play it again from its start.
     world.Restart();
@@ -140,7 +148,7 @@ void Game::StartGame() {
   // A new game starts looking level, whatever the last one looked at;
   // resuming keeps the view.
   camera.ResetAngles();
-  round.Start(gOptions.roundSeconds);
+  round.Start(static_cast<float>(gSettings.roundSeconds));
   EnterPlay();
 }
 
@@ -165,7 +173,7 @@ void Game::PlayFrame(float dt) {
   command.pitch = camera.pitch;
   command.yaw = camera.yaw;
   HandleInput(dt);
-  command.controls = ControlsHeld(platform::KeyState(), gInput.buttons);
+  command.controls = ControlsHeld(platform::KeyState(), gInput.buttons, gSettings);
   PlayerShip* ship = LocalShip();
   if (ship) ship->command = command;
   world.Update(dt);

@@ -25,6 +25,8 @@ enum MenuAction : int32_t {
   kActionEndGame = 3,
   kActionApplyVideo = 4,
   kActionQuit = 5,
+  kActionHostGame = 6,  // the Multiplayer page's "Host Game"
+  kActionJoinGame = 7,  // its "Join Game": the address is in gJoinAddress
 };
 
 constexpr int kLevelMaterialCount = 6;

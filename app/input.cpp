@@ -19,7 +19,11 @@ namespace {
 
 constexpr float kPollInterval = 0.01f;  // seconds of play time
 constexpr uint32_t kEscapePauseMs = 250;
-constexpr float kLookRate = 10.0f;  // degrees per pixel per second
+
+// What each bound action holds, and the arrow that also holds it.
+constexpr uint8_t kActionControls[kBoundActionCount] = {
+    kControlThrust, kControlBack, kControlStrafeLeft, kControlStrafeRight, kControlFire};
+constexpr uint16_t kArrows[kBoundActionCount] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, 0};
 
 std::array<bool, SDLK_LAST> gIgnoredKeys{};
 
@@ -34,14 +38,25 @@ uint32_t GameButtons(uint8_t sdlMask) {
 
 }  // namespace
 
-uint8_t ControlsHeld(const uint8_t* keys, uint32_t buttons) {
-  auto held = [keys](SDLKey a, SDLKey b) { return keys[a] != 0 || keys[b] != 0; };
+uint8_t ControlsHeld(const uint8_t* keys, uint32_t buttons, const Settings& settings) {
+  auto held = [keys, buttons](uint16_t binding) {
+    if (binding & kBindMouse) return (buttons & (binding & 7u)) != 0;
+    return binding < SDLK_LAST && keys[binding] != 0;
+  };
+  auto boundElsewhere = [&settings](uint16_t key, int action) {
+    for (int other = 0; other < kBoundActionCount; ++other) {
+      if (other != action && settings.keys[other] == key) return true;
+    }
+    return false;
+  };
   uint8_t controls = 0;
-  if (held(SDLK_UP, SDLK_w)) controls |= kControlThrust;
-  if (held(SDLK_DOWN, SDLK_s)) controls |= kControlBack;
-  if (held(SDLK_LEFT, SDLK_a)) controls |= kControlStrafeLeft;
-  if (held(SDLK_RIGHT, SDLK_d)) controls |= kControlStrafeRight;
-  if (buttons & 1u) controls |= kControlFire;
+  for (int action = 0; action < kBoundActionCount; ++action) {
+    const uint16_t arrow = kArrows[action];
+    if (held(settings.keys[action]) ||
+        (arrow != 0 && keys[arrow] != 0 && !boundElsewhere(arrow, action))) {
+      controls |= kActionControls[action];
+    }
+  }
   return controls;
 }
 
@@ -122,6 +137,8 @@ void Game::HandleInput(float dt) {
   gInput.mouseY = mouseY;
   gInput.buttons = mouseButtons;
   gKeys = keys;
-  camera.yaw += static_cast<float>(x - gHalfWidth) * dt * kLookRate;
-  camera.AddPitch(static_cast<float>(y - gHalfHeight) * dt * kLookRate);
+  const float lookRate = gSettings.LookRate();  // degrees per pixel per second
+  camera.yaw += static_cast<float>(x - gHalfWidth) * dt * lookRate;
+  const float pitch = static_cast<float>(y - gHalfHeight) * dt * lookRate;
+  camera.AddPitch(gSettings.invertLook ? -pitch : pitch);
 }

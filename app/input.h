@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "settings/settings.h"
+
 // The mouse as play input last saw it, for the player's ship.
 struct MouseSnapshot {
   int32_t mouseX = 0;
@@ -25,10 +27,12 @@ bool KeyPressed(const uint8_t* keys, int key);
 // release of `key` ends its ignoring.
 bool KeyEventPressed(const SDL_Event& event, int key);
 
-// The controls of the player's ship that the keys and buttons hold: W or
-// Up thrusts, S or Down backs, A or Left and D or Right strafe, the left
-// button fires.
-uint8_t ControlsHeld(const uint8_t* keys, uint32_t buttons);
+// The controls of the player's ship that the keys and buttons hold, by the
+// bindings in `settings`: by default W or Up thrusts, S or Down backs, A or
+// Left and D or Right strafe, the left button fires. The arrows steer as
+// they do by default whatever the bindings, each unless bound to another
+// action.
+uint8_t ControlsHeld(const uint8_t* keys, uint32_t buttons, const Settings& settings = Settings{});
 
 // Play hides the pointer and, in a window, grabs it so mouse-look keeps it
 // inside; the menu shows and frees it.

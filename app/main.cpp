@@ -1,7 +1,10 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "app/data_dir.h"
 #include "app/demo.h"
@@ -13,6 +16,7 @@
 #include "net/enet_host.h"
 #include "platform/crash_report.h"
 #include "platform/leak_check.h"
+#include "settings/settings_store.h"
 
 namespace {
 
@@ -37,6 +41,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   gOptions = parsed.options;
+  // Named from where the game was started, wherever the data is.
+  if (!gOptions.settingsPath.empty()) {
+    std::error_code ignored;
+    gOptions.settingsPath = std::filesystem::absolute(gOptions.settingsPath, ignored).string();
+  }
   // Data paths stay relative to the working directory; it may move to the
   // installed data or to the folder --data names.
   std::string error;
@@ -56,11 +65,23 @@ int main(int argc, char** argv) {
     bot.name = gOptions.name == "Pilot" ? "Bot " + std::to_string(gOptions.seed) : gOptions.name;
     return net::RunBot(bot);
   }
+  // A damaged settings file never stops the game: each bad value is at its
+  // default, told in a line.
+  std::vector<std::string> problems;
+  LoadSettings(gOptions.settingsPath, problems);
+  for (const std::string& problem : problems) std::fprintf(stderr, "driftwing: %s\n", problem.c_str());
+  ApplyCommandLine(gOptions, gSettings);
   // A demo that cannot be read or written is refused before any window opens.
   DemoSession demo;
   if (!demo.Open(gOptions.recordPath, gOptions.playPath, gOptions.timedemoPath, error)) {
     return Fail(error);
   }
+  // A replay plays as it was recorded, whatever the file says, and the
+  // clicks it replays on the menu's pages write nothing.
+  if (demo.UseRecordedSettings(gSettings, parsed.options.windowWidth > 0)) {
+    gSettingsStore.writes = false;
+  }
+  ShowInOptions(gSettings, gOptions);
   // Sound starts on its own in Game::Startup: without it the game still plays.
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == -1) {
     return Fail(std::string("start-up failed: cannot start SDL: ") + SDL_GetError());

@@ -5,11 +5,12 @@
 #include <cstring>
 #include <string>
 
+#include "settings/settings.h"
+
 Options gOptions;
 
 namespace {
 
-constexpr long kMaxRoundSeconds = 3600;
 
 // An option that takes a value: its name and the field the value goes to.
 struct ValueOption {
@@ -24,6 +25,7 @@ constexpr ValueOption kValueOptions[] = {
     {"--timedemo", &Options::timedemoPath},
     {"--connect", &Options::connect},
     {"--name", &Options::name},
+    {"--settings", &Options::settingsPath},
 };
 
 // The sizes --window accepts: from the smallest the menu and HUD are laid out
@@ -124,6 +126,7 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
                       std::to_string(kMaxRoundSeconds));
       }
       parsed.options.roundSeconds = static_cast<float>(seconds);
+      parsed.options.roundGiven = true;
       ++i;
       continue;
     }
@@ -136,6 +139,12 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
       return refuse(std::string("option '") + arg + "' needs a value");
     }
     parsed.options.*(match->field) = argv[++i];
+    if (match->field == &Options::name) {
+      if (!IsPrintableName(parsed.options.name)) {
+        return refuse("option '--name' needs 1 to 16 printable ASCII characters");
+      }
+      parsed.options.nameGiven = true;
+    }
   }
   const Options& o = parsed.options;
   int demoModes = !o.recordPath.empty() + !o.playPath.empty() + !o.timedemoPath.empty();
@@ -152,10 +161,13 @@ void PrintUsage(std::FILE* out) {
       "Usage: driftwing [OPTION]...\n"
       "Steer a craft over an arena, look around with the mouse and fire rockets.\n"
       "\n"
-      "  --window [WxH]    play in a window instead of full screen, 1024x768 unless\n"
-      "                    a size is given (at least 640x480)\n"
+      "  --window [WxH]    play in a window instead of full screen, at the size the\n"
+      "                    video page set unless a size is given (at least 640x480)\n"
       "  --round SECONDS   make a round last SECONDS (default 180)\n"
       "  --no-drones       play rounds without drones\n"
+      "  --settings FILE   read and write the settings in FILE instead of\n"
+      "                    $XDG_CONFIG_HOME/driftwing/settings.toml (by default\n"
+      "                    ~/.config/driftwing/settings.toml)\n"
       "  --data DIR        read the game's data from DIR\n"
       "  --record FILE     record this session as a demo in FILE\n"
       "  --play FILE       replay the demo in FILE and print the world's hash\n"
@@ -171,8 +183,34 @@ void PrintUsage(std::FILE* out) {
       "  --bot             with --connect, play with no window from a seeded script\n"
       "  --seed N          the bot's script (default 1)\n"
       "\n"
+      "The settings file holds what the menu's Options pages set; the options\n"
+      "above hold for one run and are never saved in it.\n"
+      "\n"
       "In play: mouse looks, W/S or Up/Down thrust, A/D or Left/Right strafe,\n"
-      "the left button fires, Escape opens the menu.\n"
+      "the left button fires, Escape opens the menu (the Control Options page\n"
+      "binds other keys; the arrows keep steering unless bound elsewhere).\n"
       "Without a sound device the game plays in silence.\n",
       out);
+}
+
+void ApplyCommandLine(const Options& options, Settings& settings) {
+  if (options.window) {
+    settings.fullScreen = false;
+    if (options.windowWidth > 0) {
+      settings.width = options.windowWidth;
+      settings.height = options.windowHeight;
+    }
+  }
+  if (options.roundGiven) settings.roundSeconds = static_cast<int>(options.roundSeconds);
+  if (!options.dronesPlay) settings.drones = false;
+  if (options.nameGiven) settings.name = options.name;
+}
+
+void ShowInOptions(const Settings& settings, Options& options) {
+  options.window = !settings.fullScreen;
+  options.windowWidth = settings.width;
+  options.windowHeight = settings.height;
+  options.roundSeconds = static_cast<float>(settings.roundSeconds);
+  options.dronesPlay = settings.drones;
+  options.name = settings.name;
 }

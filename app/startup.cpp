@@ -13,6 +13,7 @@
 #include "app/fonts.h"
 #include "app/game.h"
 #include "app/shader_support.h"
+#include "app/sound_settings.h"
 #include "app/video.h"
 #include "assets/byte_reader.h"
 #include "assets/static_assets.h"
@@ -90,6 +91,8 @@ bool Game::Startup() {
   mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 #endif
   soundOn = OpenSound();
+  // Typed names and addresses come as characters, whatever the layout.
+  SDL_EnableUNICODE(1);
   std::string error;
   hudFont = 0;
   if (!BuildHudFont(error)) {
@@ -123,12 +126,14 @@ bool Game::Startup() {
   glEnableClientState(GL_COLOR_ARRAY);
   glEnable(GL_COLOR_MATERIAL);
 
-  // The track is never played; a missing one is no reason to stop. It is
-  // streamed from its file, so only a plain file is handed over (a FIFO
-  // would block the decoder).
+  // The track plays while music is on; a missing one is no reason to stop.
+  // It is streamed from its file, so only a plain file is handed over (a
+  // FIFO would block the decoder).
   std::string musicError;
   music = soundOn && IsPlainFile("sound/track6.ogg", musicError) ? Mix_LoadMUS("sound/track6.ogg")
                                                                  : nullptr;
+  gMusicTrack = music;
+  ApplySoundSettings(gSettings);
   inputTimer = 0.0f;
   gShadersAvailable = InitShaderSupport();
   gCamera = &camera;

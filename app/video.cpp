@@ -144,7 +144,7 @@ bool InitVideo(std::string& error) {
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   VideoSize wanted{gScreenWidth, gScreenHeight};
-  if (gOptions.window && gOptions.windowWidth > 0) {
+  if (gOptions.windowWidth > 0) {
     wanted = {gOptions.windowWidth, gOptions.windowHeight};
   }
   if (!gOptions.window) OpenFullScreenWindow();

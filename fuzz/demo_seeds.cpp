@@ -1,6 +1,7 @@
 // Writes a few small demos into the folder given on the command line, as
 // the demo fuzzer's seed corpus: a start-up with menu frames, play with
-// every kind of event, key changes and pointer moves, and a wrapping clock.
+// every kind of event, key changes and pointer moves under play settings
+// of its own, and a wrapping clock.
 #include <SDL.h>
 
 #include <cstdio>
@@ -47,6 +48,13 @@ int main(int argc, char** argv) {
   menu.End();
 
   DemoWriter play(12345, 1024, 768);
+  Settings settings;
+  settings.mouseSensitivity = 9;
+  settings.invertLook = true;
+  settings.keys = {'t', 'g', 304, kBindMouseRight, kBindMouseLeft};
+  settings.roundSeconds = 45;
+  settings.drones = false;
+  play.PlaySettings(settings);
   play.Tick(5000);
   play.Frame();
   SDL_Event motion = Event(SDL_MOUSEMOTION);

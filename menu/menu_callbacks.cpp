@@ -1,12 +1,18 @@
 #include "menu/menu_callbacks.h"
 
 #include "app/game.h"
+#include "app/sound_settings.h"
 #include "app/video.h"
+#include "settings/settings_store.h"
 
 int32_t gMenuAction = kActionNone;
 int32_t gMenuPage = kMenuPageMain;
 int32_t gPendingWidth = 1024;
 int32_t gPendingHeight = 768;
+Settings gPendingSettings;
+std::string gJoinAddress = "localhost";
+PlayerTally gShownTally;
+int32_t gShownBestScore = 0;
 
 void OnResumeGame() { gMenuAction = kActionResume; }
 
@@ -63,4 +69,37 @@ void OnAcceptChanges() {
   ChangeVideoMode(width, height);
   gPendingWidth = gScreenWidth;
   gPendingHeight = gScreenHeight;
+  // The size now on screen is remembered.
+  Settings shown = gSettings;
+  shown.width = gScreenWidth;
+  shown.height = gScreenHeight;
+  AcceptSettings("video", shown);
 }
+
+void OnAcceptSound() {
+  AcceptSettings("sound", gPendingSettings);
+  ApplySoundSettings(gSettings);
+  gMenuPage = kMenuPageOptions;
+}
+
+void OnAcceptControls() {
+  AcceptSettings("controls", gPendingSettings);
+  gMenuPage = kMenuPageOptions;
+}
+
+void OnAcceptPlayer() {
+  // A name typed away to nothing keeps the one in effect.
+  if (!IsPrintableName(gPendingSettings.name)) gPendingSettings.name = gSettings.name;
+  AcceptSettings("player", gPendingSettings);
+  gMenuPage = kMenuPageOptions;
+}
+
+void OnCancelSettings() { gMenuPage = kMenuPageOptions; }
+
+void OnHostGame() { gMenuAction = kActionHostGame; }
+
+void OnJoinGame() {
+  if (!gJoinAddress.empty()) gMenuAction = kActionJoinGame;
+}
+
+void OnEffectsVolumeStepped(int volume) { PlayVolumeSample(volume); }

@@ -27,6 +27,8 @@ void MenuItem::Draw() {}
 
 void MenuItem::Activate(const MenuMouseState&) {}
 
+bool MenuItem::TakeEvent(const SDL_Event&) { return false; }
+
 bool MenuItem::HitTest(const MenuMouseState& mouse) {
   if (!visible) return false;
   float px = 0.0f;
@@ -39,8 +41,18 @@ bool MenuItem::HitTest(const MenuMouseState& mouse) {
 }
 
 MenuLabel::MenuLabel(const char* labelText, float originX, float originY, float sx, float sy,
-                     float sz)
-    : MenuItem(labelText), x(originX), y(originY), scaleX(sx), scaleY(sy), scaleZ(sz) {}
+                     float sz, MenuValueText valueText)
+    : MenuItem(labelText),
+      x(originX),
+      y(originY),
+      scaleX(sx),
+      scaleY(sy),
+      scaleZ(sz),
+      value(valueText) {}
+
+void MenuLabel::Refresh() {
+  if (value) text = value();
+}
 
 void MenuLabel::Draw() {
   glPushMatrix();
@@ -79,9 +91,14 @@ void MenuButton::Draw() {
   glPopAttrib();
 }
 
-void MenuButton::Activate(const MenuMouseState&) {
-  if (!selected || callback == nullptr) return;
-  callback();
+void MenuButton::Activate(const MenuMouseState& mouse) {
+  if (!selected || !Act(mouse)) return;
   platform::SpinUntil(platform::Ticks() + kActivatePauseMs);
   selected = false;
+}
+
+bool MenuButton::Act(const MenuMouseState&) {
+  if (callback == nullptr) return false;
+  callback();
+  return true;
 }

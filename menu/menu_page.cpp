@@ -19,3 +19,14 @@ void MenuPage::HandleInput(const MenuMouseState& mouse) {
 void MenuPage::Draw() {
   for (MenuItem* item : items_) item->Draw();
 }
+
+void MenuPage::Refresh() {
+  for (MenuItem* item : items_) item->Refresh();
+}
+
+MenuItem* MenuPage::Focused() const {
+  for (MenuItem* item : items_) {
+    if (item->Focused()) return item;
+  }
+  return nullptr;
+}

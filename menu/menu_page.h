@@ -15,6 +15,9 @@ class MenuPage {
   // deselected; then every selected button runs its action.
   void HandleInput(const MenuMouseState& mouse);
   void Draw();
+  void Refresh();
+  // The item that has focus (waits for a key, or takes typed text), if any.
+  MenuItem* Focused() const;
 
  private:
   std::vector<MenuItem*> items_;

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include <iterator>
 #include <string>
 
 #include "app/game.h"
@@ -32,10 +31,9 @@ int32_t MenuSystem::Update(const GameStatus& status) {
   SetGameInProgress(status.inProgress);
   gMenuAction = kActionNone;
   HandleInput();
-  // The label beside "Resolution" shows the size "Accept Changes" would set.
-  if (resolutionLabel) {
-    resolutionLabel->text = std::to_string(gPendingWidth) + " x " + std::to_string(gPendingHeight);
-  }
+  // Values shown, as the label beside "Resolution" shows the size "Accept
+  // Changes" would set.
+  if (MenuPage* page = CurrentPage()) page->Refresh();
   Draw();
   return gMenuAction;
 }
@@ -72,8 +70,20 @@ void MenuSystem::HandleInput() {
   // A press this frame, though maybe released already: a click where it was
   // pressed, wherever the pointer went after.
   MenuMouseState press;
+  MenuPage* page = CurrentPage();
+  // A row waiting for a key or taking typed text sees every event first;
+  // an Escape it takes neither resumes the game nor leaves the page.
+  MenuItem* focus = page ? page->Focused() : nullptr;
   SDL_Event event;
   while (platform::PollEvent(&event)) {
+    if (focus && focus->TakeEvent(event)) {
+      if (!focus->Focused()) {
+        focus = nullptr;
+        IgnoreHeldKeys();
+      }
+      continue;
+    }
+    if (focus && !focus->Focused()) focus = nullptr;
     if (event.type == SDL_MOUSEMOTION) {
       mouse.mouseX = event.motion.x;
       mouse.mouseY = event.motion.y;
@@ -95,12 +105,11 @@ void MenuSystem::HandleInput() {
   if (held & SDL_BUTTON(SDL_BUTTON_MIDDLE)) mouse.buttons |= kMenuMiddleButton;
 
   const bool escape = KeyPressed(keys, SDLK_ESCAPE) || escapeEvent;
-  if (escape && gameInProgress) {
+  if (escape && gameInProgress && !focus) {
     gMenuAction = kActionResume;
     platform::SpinUntil(platform::Ticks() + kEscapePauseMs);
   }
-  MenuPage* page = CurrentPage();
-  if (page == nullptr) return;
+  if (page == nullptr || (focus && !focus->LetsPageClick())) return;
   if (press.buttons != 0) {
     press.buttons |= mouse.buttons;
     page->HandleInput(press);
@@ -110,33 +119,14 @@ void MenuSystem::HandleInput() {
 }
 
 void MenuSystem::ShowResults(const PlayerTally& tally, int32_t bestScore) {
-  const int32_t values[] = {tally.score, tally.shots, tally.hits, tally.Accuracy(), tally.losses,
-                            bestScore};
-  for (size_t i = 0; i < resultValues.size() && i < std::size(values); ++i) {
-    resultValues[i]->text = std::to_string(values[i]) + (i == 3 ? " %" : "");
-  }
+  gShownTally = tally;
+  gShownBestScore = bestScore;
   gMenuPage = kMenuPageResults;
 }
 
 MenuPage* MenuSystem::CurrentPage() {
-  switch (gMenuPage) {
-    case kMenuPageMain:
-      return &mainPage;
-    case kMenuPageOptions:
-      return &optionsPage;
-    case kMenuPageVideo:
-      return &videoPage;
-    case kMenuPageQuit:
-      return &quitPage;
-    case kMenuPageHelp:
-      return &helpPage;
-    case kMenuPageAbout:
-      return &aboutPage;
-    case kMenuPageResults:
-      return &resultsPage;
-    default:
-      return nullptr;
-  }
+  auto page = pages_.find(gMenuPage);
+  return page == pages_.end() ? nullptr : &page->second;
 }
 
 void MenuSystem::TurnShip() {

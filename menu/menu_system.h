@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -7,12 +8,14 @@
 #include "app/game_status.h"
 #include "world/round.h"
 #include "assets/texture.h"
+#include "menu/menu_callbacks.h"
 #include "menu/menu_item.h"
 #include "menu/menu_page.h"
 
-// The full-screen menu: six pages of extruded-text items over a textured
-// background, with a slowly turning, reflective ship behind them. One call
-// of Update is one menu frame.
+// The full-screen menu: pages of extruded-text items over a textured
+// background, with a slowly turning, reflective ship behind them. Every page
+// is a table of its items in menu/menu_build.cpp. One call of Update is one
+// menu frame.
 class MenuSystem {
  public:
   MenuSystem();
@@ -61,6 +64,14 @@ class MenuSystem {
   bool gameInProgress = false;
   Texture background;
 
+ private:
+  // The pages by their number; those of the table only.
+  std::map<int32_t, MenuPage> pages_;
+
+ public:
+  // Items the pages' tables made that no member below names.
+  std::vector<std::unique_ptr<MenuItem>> items;
+
   std::unique_ptr<MenuLabel> titleLabel;
   std::unique_ptr<MenuButton> resumeButton;
   std::unique_ptr<MenuButton> playButton;
@@ -81,18 +92,15 @@ class MenuSystem {
   std::unique_ptr<MenuLabel> quitQuestionLabel;
   std::unique_ptr<MenuButton> yesButton;
   std::unique_ptr<MenuButton> noButton;
-  std::vector<std::unique_ptr<MenuLabel>> helpLines;
-  std::vector<std::unique_ptr<MenuLabel>> aboutLines;
-  std::vector<std::unique_ptr<MenuLabel>> resultLines;  // names, then their values
-  std::vector<MenuLabel*> resultValues;
   std::unique_ptr<MenuButton> playAgainButton;
   std::unique_ptr<MenuButton> resultsMainMenuButton;
+  std::unique_ptr<MenuButton> multiplayerButton;
 
-  MenuPage mainPage;
-  MenuPage optionsPage;
-  MenuPage quitPage;
-  MenuPage videoPage;
-  MenuPage helpPage;
-  MenuPage aboutPage;
-  MenuPage resultsPage;
+  MenuPage& mainPage = pages_[kMenuPageMain];
+  MenuPage& optionsPage = pages_[kMenuPageOptions];
+  MenuPage& quitPage = pages_[kMenuPageQuit];
+  MenuPage& videoPage = pages_[kMenuPageVideo];
+  MenuPage& helpPage = pages_[kMenuPageHelp];
+  MenuPage& aboutPage = pages_[kMenuPageAbout];
+  MenuPage& resultsPage = pages_[kMenuPageResults];
 };

@@ -4,6 +4,7 @@ namespace platform {
 namespace {
 
 unsigned gChunksPlayed = 0;
+MixerOrders gOrders;
 
 }  // namespace
 
@@ -13,5 +14,33 @@ void PlayChunk(int channel, Mix_Chunk* chunk) {
 }
 
 unsigned ChunksPlayed() { return gChunksPlayed; }
+
+void SetEffectsVolume(int volume) {
+  gOrders.effectsVolume = volume;
+  Mix_Volume(-1, volume);
+}
+
+void SetChannelVolume(int channel, int volume) { Mix_Volume(channel, volume); }
+
+void SetMusicVolume(int volume) {
+  gOrders.musicVolume = volume;
+  Mix_VolumeMusic(volume);
+}
+
+void PlayMusic(Mix_Music* music) {
+  const bool wasOn = gOrders.musicOn;
+  gOrders.musicOn = true;
+  if (wasOn || music == nullptr) return;
+  ++gOrders.musicStarts;
+  Mix_PlayMusic(music, -1);
+}
+
+void StopMusic() {
+  if (!gOrders.musicOn) return;
+  gOrders.musicOn = false;
+  Mix_HaltMusic();
+}
+
+const MixerOrders& MixerOrdersGiven() { return gOrders; }
 
 }  // namespace platform

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   g++ make cmake pkg-config ninja-build
   libsdl1.2-compat-dev libsdl-mixer1.2-dev
+  libtomlplusplus-dev libvorbis-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
   libassimp-dev libembree-dev libstb-dev

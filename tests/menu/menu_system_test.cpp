@@ -61,7 +61,7 @@ TEST_F(MenuSystemTest, BuildTwiceAndUpdateBeforeBuildAreSafe) {
 
   menu->Build(error);
   // The pages hold this build's items, once each.
-  EXPECT_EQ(menu->mainPage.Items().size(), 8u);
+  EXPECT_EQ(menu->mainPage.Items().size(), 9u);  // "Multiplayer" below "Quit"
   EXPECT_EQ(menu->optionsPage.Items().size(), 6u);
   EXPECT_EQ(menu->videoPage.Items().size(), 5u);
   EXPECT_EQ(menu->quitPage.Items().size(), 4u);

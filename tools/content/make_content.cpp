@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "tools/content/models.h"
+#include "tools/content/ogg_writer.h"
 #include "tools/content/sounds.h"
 #include "tools/content/textures.h"
 #include "tools/content/wav_writer.h"
@@ -73,5 +74,9 @@ int main(int argc, char** argv) {
   out.Sound("sound/explode01.wav", SynthesiseExplosion());
   out.Sound("sound/drone_launch.wav", SynthesiseDroneLaunch());
   out.Sound("sound/hit.wav", SynthesiseHit());
+  std::string error;
+  out.Report(WriteOggVorbis(out.folder + "/sound/track6.ogg", SynthesiseTrack(), 2, kSoundRate,
+                            0.3f, error),
+             error);
   return out.ok ? 0 : 1;
 }

@@ -146,7 +146,103 @@ std::vector<float> Clang(uint32_t seed, float seconds) {
   return out;
 }
 
+// The track's notes, each added into a loop of `out.size()` samples: what
+// rings past the end comes round to the start, so the loop has no seam.
+class Loop {
+ public:
+  explicit Loop(size_t samples) : left_(samples), right_(samples) {}
+
+  // A pad chord tone: soft harmonics, two voices a little apart in pitch
+  // and in the stereo field, swelling in and fading over `seconds`.
+  void Pad(float start, float seconds, float hz, float level) {
+    Note(start, seconds + 0.6f, [=](float t, float& l, float& r) {
+      const float swell = std::min(t / 0.4f, 1.0f) * (t < seconds ? 1.0f : std::exp(-(t - seconds) * 8.0f));
+      float a = 0.0f, b = 0.0f;
+      for (int k = 1; k <= 5; ++k) {
+        const float weight = 1.0f / std::pow(static_cast<float>(k), 1.6f);
+        a += weight * std::sin(2.0f * kPi * hz * 1.003f * k * t);
+        b += weight * std::sin(2.0f * kPi * hz * 0.997f * k * t + 0.7f);
+      }
+      l += level * swell * (0.7f * a + 0.3f * b);
+      r += level * swell * (0.3f * a + 0.7f * b);
+    });
+  }
+  // A plucked bass note.
+  void Bass(float start, float hz, float level) {
+    Note(start, 0.45f, [=](float t, float& l, float& r) {
+      const float v = level * std::exp(-t * 7.0f) * (1.0f - std::exp(-t * 400.0f)) *
+                      (std::sin(2.0f * kPi * hz * t) + 0.35f * std::sin(4.0f * kPi * hz * t));
+      l += v;
+      r += v;
+    });
+  }
+  // A soft kick: a low tone falling in pitch.
+  void Kick(float start, float level) {
+    Note(start, 0.35f, [=](float t, float& l, float& r) {
+      const float phase = 2.0f * kPi * (45.0f * t + 6.0f * (1.0f - std::exp(-t * 30.0f)));
+      const float v = level * std::exp(-t * 12.0f) * std::sin(phase);
+      l += v;
+      r += v;
+    });
+  }
+  // A closed hat: a short burst of bright noise.
+  void Hat(float start, float level, float pan, uint32_t seed) {
+    Random random(seed);
+    Filter body;
+    Note(start, 0.08f, [=, &random, &body](float t, float& l, float& r) mutable {
+      const float noise = random.Signed();
+      body.Run(noise, 6000.0f, 0.7f);
+      const float v = level * std::exp(-t * 60.0f) * (noise - body.Low());
+      l += v * (1.0f - pan);
+      r += v * pan;
+    });
+  }
+
+  std::vector<int16_t> Stereo() const { return ToStereo16(left_, right_); }
+
+ private:
+  template <typename Voice>
+  void Note(float start, float seconds, Voice voice) {
+    const size_t size = left_.size();
+    const size_t first = static_cast<size_t>(start * kSoundRate);
+    const size_t count = static_cast<size_t>(seconds * kSoundRate);
+    for (size_t i = 0; i < count; ++i) {
+      float l = 0.0f, r = 0.0f;
+      voice(static_cast<float>(i) / kSoundRate, l, r);
+      left_[(first + i) % size] += l;
+      right_[(first + i) % size] += r;
+    }
+  }
+
+  std::vector<float> left_;
+  std::vector<float> right_;
+};
+
+float NoteHz(int semitonesFromA4) { return 440.0f * std::pow(2.0f, semitonesFromA4 / 12.0f); }
+
 }  // namespace
+
+std::vector<int16_t> SynthesiseTrack() {
+  constexpr float kBeat = 0.5f;  // 120 beats a minute
+  constexpr int kBars = 8;
+  // Am F C G Am F G E: each chord's notes from A4, its root in the bass.
+  const int chords[kBars][3] = {{-12, -9, -5}, {-16, -12, -9}, {-9, -5, -2}, {-14, -10, -7},
+                                {-12, -9, -5}, {-16, -12, -9}, {-14, -10, -7}, {-17, -13, -10}};
+  Loop loop(static_cast<size_t>(kBars * 4 * kBeat * kSoundRate));
+  uint32_t seed = 301;
+  for (int bar = 0; bar < kBars; ++bar) {
+    const float at = bar * 4 * kBeat;
+    for (int note : chords[bar]) loop.Pad(at, 4 * kBeat, NoteHz(note), 0.12f);
+    const float root = NoteHz(chords[bar][0] - 24);
+    for (int eighth = 0; eighth < 8; ++eighth) {
+      const float t = at + eighth * kBeat * 0.5f;
+      if (eighth % 4 == 0) loop.Kick(t, 0.5f);
+      if (eighth % 2 == 0 || eighth == 7) loop.Bass(t, eighth == 6 ? root * 1.5f : root, 0.35f);
+      loop.Hat(t + kBeat * 0.25f, eighth % 2 ? 0.12f : 0.07f, eighth % 2 ? 0.65f : 0.35f, seed++);
+    }
+  }
+  return loop.Stereo();
+}
 
 std::vector<int16_t> SynthesiseDroneLaunch() {
   return ToStereo16(Zap(221, 0.45f), Zap(222, 0.45f));

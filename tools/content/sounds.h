@@ -14,3 +14,6 @@ std::vector<int16_t> SynthesiseExplosion();
 std::vector<int16_t> SynthesiseDroneLaunch();
 // A hit: a metallic clang of inharmonic partials over a knock, ~0.4 s.
 std::vector<int16_t> SynthesiseHit();
+// The game's music: 16 seconds of an ambient groove (pad chords, a bass,
+// a soft kick and hats at 120 beats a minute) that loops without a seam.
+std::vector<int16_t> SynthesiseTrack();
