@@ -23,7 +23,8 @@ class SettingsFile {
   // not set either.
   static std::string DefaultPath();
 
-  explicit SettingsFile(std::string path = "") : path_(std::move(path)) {}
+  SettingsFile() = default;
+  explicit SettingsFile(std::string path) : path_(std::move(path)) {}
 
   // Reads the file into `settings`, which starts from the defaults. Each
   // problem adds one line to `problems`: "PATH:LINE: what was wrong and

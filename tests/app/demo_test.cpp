@@ -505,4 +505,144 @@ TEST_F(DemoReplay, PlayAndTimedemoBothFailAReplayThatLeavesItsPath) {
   }
 }
 
+// The play settings a demo keeps are read back as written; a demo without
+// them has the defaults; a damaged record is refused with its reason.
+TEST(DemoFile, PlaySettingsAreKeptAndCheckedLikeEveryRecord) {
+  Settings play;
+  play.mouseSensitivity = 9;
+  play.invertLook = true;
+  play.keys = {'t', 'g', 304, kBindMouseRight, kBindMouseLeft};
+  play.roundSeconds = 45;
+  play.drones = false;
+  play.effectsVolume = 0;  // not a play setting: not kept
+  auto demo = [&play](std::function<void(DemoWriter&)> before) {
+    DemoWriter w(1, 1024, 768);
+    before(w);
+    w.Frame();
+    w.Tick(5);
+    w.End();
+    return w.Bytes();
+  };
+  const Bytes withSettings = demo([&play](DemoWriter& w) { w.PlaySettings(play); });
+  ByteReader reader(withSettings);
+  Demo read;
+  ASSERT_TRUE(ReadDemo(reader, read)) << reader.Error();
+  Settings expected;
+  CopyPlaySettings(play, expected);
+  EXPECT_TRUE(read.playSettings == expected);
+  const Bytes without = demo([](DemoWriter&) {});
+  ByteReader plain(without);
+  ASSERT_TRUE(ReadDemo(plain, read)) << plain.Error();
+  EXPECT_TRUE(read.playSettings == Settings{});
+
+  // The record's bytes: 0x09, sensitivity, invert, five keys, round, drones.
+  auto record = [](std::vector<uint8_t> bytes) {
+    return [bytes](Bytes& b) {
+      DemoWriter w(1, 1024, 768);
+      b = w.Bytes();
+      b.insert(b.end(), bytes.begin(), bytes.end());
+      const std::vector<uint8_t> rest = {0x01, 0x85, 0x0F, 1, 0, 0, 0, 0, 0, 0, 0};
+      b.insert(b.end(), rest.begin(), rest.end());
+    };
+  };
+  const std::vector<uint8_t> good = {0x09, 5, 0, 'w', 0, 's', 0, 'a', 0, 'd', 0, 0x01, 0x10,
+                                     180, 0, 1};
+  auto with = [&good](size_t at, uint8_t value) {
+    std::vector<uint8_t> bytes = good;
+    bytes[at] = value;
+    return bytes;
+  };
+  std::vector<uint8_t> twice = good;
+  twice.insert(twice.end(), good.begin(), good.end());
+  std::vector<uint8_t> late = {0x01};
+  late.insert(late.end(), good.begin(), good.end());
+  ExpectEachRefused(
+      SmallDemo(),
+      {{"sensitivity 0", record(with(1, 0)), "out of range"},
+       {"sensitivity 11", record(with(1, 11)), "out of range"},
+       {"invert 2", record(with(2, 2)), "out of range"},
+       {"Escape bound", record(with(3, 27)), "cannot be bound"},
+       {"a key past the last", record(with(4, 1)), "cannot be bound"},
+       {"one key twice", record(with(5, 'w')), "two actions"},
+       {"a round of no seconds", record(with(13, 0)), "out of range"},
+       {"drones 2", record(with(15, 2)), "out of range"},
+       {"twice", record(twice), "a second time"},
+       {"after the first frame", record(late), "after the first frame"}},
+      ReadResealed);
+}
+
+// A demo replays with the play settings it was recorded with, whatever
+// the settings in effect; a replay that ignored them would leave its path.
+TEST_F(DemoReplay, ADemoReplaysWithTheSettingsItWasRecordedWith) {
+  FakeClock clock(5000, 1);
+  ScriptedInput input;
+  const Settings saved = gSettings;
+  Settings recordedWith;
+  recordedWith.mouseSensitivity = 10;
+  recordedWith.invertLook = true;
+  recordedWith.keys[kBindThrust] = SDLK_d;  // the script's last key drives
+  recordedWith.keys[kBindStrafeRight] = SDLK_w;
+  SetParticleRandomState(77);
+  std::vector<uint8_t> bytes;
+  uint64_t recorded = 0;
+  {
+    gSettings = recordedWith;
+    DemoRecorder recorder(ParticleRandomState(), 1024, 768, gSettings);
+    Game game;
+    ASSERT_TRUE(game.Startup());
+    game.StartLoop();
+    Script script{clock, input, game, [&recorder] { recorder.BeginFrame(); }};
+    // Play: the craft settles, then D drives while the view turns and tilts.
+    script.Frames(3);
+    script.Click(kPlayX, kPlayY);
+    ASSERT_EQ(game.state, kStatePlaying);
+    script.Frames(20);
+    input.Hold(SDLK_d);
+    input.SetPointer(512 + 40, 384 + 20);
+    script.Frames(16);
+    input.Hold(SDLK_d, false);
+    script.Frames(5);
+    recorded = WorldStateHash(game.world, game.camera);
+    bytes = recorder.Finish();
+    CloseSound();
+  }
+  TempDir dir;
+  dir.Write("set.dem", bytes);
+  for (bool useRecorded : {true, false}) {
+    gSettings = Settings{};
+    DemoSession session;
+    std::string error;
+    ASSERT_TRUE(session.Open("", dir.File("set.dem"), "", error)) << error;
+    if (useRecorded) {
+      EXPECT_TRUE(session.UseRecordedSettings(gSettings, false));
+      EXPECT_EQ(gSettings.keys[kBindThrust], SDLK_d);
+    }
+    session.Start();
+    Game game;
+    ASSERT_TRUE(game.Startup());
+    game.StartLoop();
+    while (game.LoopPass()) {
+    }
+    const uint64_t replayed = WorldStateHash(game.world, game.camera);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    session.Finish(game);
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    if (useRecorded) {
+      EXPECT_EQ(replayed, recorded);
+    } else {
+      EXPECT_NE(replayed, recorded) << "the settings made no difference to the script";
+    }
+    CloseSound();
+  }
+  DemoSession recording;
+  std::string error;
+  ASSERT_TRUE(recording.Open(dir.File("new.dem"), "", "", error)) << error;
+  Settings untouched = recordedWith;
+  EXPECT_FALSE(recording.UseRecordedSettings(untouched, false));
+  EXPECT_TRUE(untouched == recordedWith);
+  gSettings = saved;
+}
+
 }  // namespace

@@ -132,4 +132,64 @@ TEST(ShipControls, ComeFromTheKeysAndTheLeftButton) {
   }
 }
 
+// Bindings other than the defaults: the bound key or button holds its
+// action and the old one does not; an arrow keeps steering as it does by
+// default unless bound to another action; a movement on a mouse button and
+// fire on a key work as well.
+TEST(ShipControls, FollowTheBindings) {
+  Settings settings;
+  settings.keys = {SDLK_t, SDLK_DOWN, SDLK_a, kBindMouseRight, SDLK_SPACE};
+  const struct {
+    std::vector<SDLKey> keys;
+    uint32_t buttons;
+    uint8_t controls;
+  } cases[] = {
+      {{SDLK_t}, 0, kControlThrust},
+      {{SDLK_w}, 0, 0},
+      {{SDLK_UP}, 0, kControlThrust},       // the arrow, as by default
+      {{SDLK_s}, 0, 0},
+      {{SDLK_DOWN}, 0, kControlBack},       // bound to back itself
+      {{SDLK_LEFT}, 0, kControlStrafeLeft},
+      {{SDLK_d}, 0, 0},
+      {{SDLK_RIGHT}, 0, kControlStrafeRight},
+      {{}, 2, kControlStrafeRight},
+      {{}, 1, 0},
+      {{SDLK_SPACE}, 0, kControlFire},
+  };
+  for (const auto& c : cases) {
+    uint8_t keys[SDLK_LAST] = {};
+    for (SDLKey key : c.keys) keys[key] = 1;
+    EXPECT_EQ(ControlsHeld(keys, c.buttons, settings), c.controls)
+        << (c.keys.empty() ? 0 : int(c.keys[0])) << " buttons " << c.buttons;
+  }
+  // An arrow bound to another action no longer holds its own.
+  settings.keys = {SDLK_LEFT, SDLK_s, SDLK_a, SDLK_d, kBindMouseLeft};
+  uint8_t keys[SDLK_LAST] = {};
+  keys[SDLK_LEFT] = 1;
+  EXPECT_EQ(ControlsHeld(keys, 0, settings), kControlThrust);
+}
+
+// The look rate follows the sensitivity (2 degrees per pixel per second a
+// step; 5, the default, as the game always turned), and inverted look
+// turns the pitch the other way.
+TEST_F(PlayInput, TheViewTurnsAsTheSettingsSay) {
+  const Settings saved = gSettings;
+  const struct {
+    int sensitivity;
+    bool invert;
+    float yaw, pitch;  // after 20 px right and 10 px down at dt 0.02
+  } cases[] = {{5, false, 4.0f, 2.0f}, {10, false, 8.0f, 4.0f}, {1, true, 0.8f, -0.4f}};
+  for (const auto& c : cases) {
+    gSettings.mouseSensitivity = c.sensitivity;
+    gSettings.invertLook = c.invert;
+    game->camera.yaw = 0.0f;
+    game->camera.pitch = 0.0f;
+    input.SetPointer(gHalfWidth + 20, gHalfHeight + 10);
+    Frame(20);
+    EXPECT_NEAR(game->camera.yaw, c.yaw, 1e-5f) << c.sensitivity;
+    EXPECT_NEAR(game->camera.pitch, c.pitch, 1e-5f) << c.sensitivity;
+  }
+  gSettings = saved;
+}
+
 }  // namespace

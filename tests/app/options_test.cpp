@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "settings/settings.h"
+
 namespace {
 
 ParsedOptions Parse(std::vector<const char*> args) {
@@ -59,6 +61,49 @@ TEST(Options, RefusesWhatItCannotUse) {
     ParsedOptions parsed = Parse(args);
     EXPECT_EQ(parsed.outcome, ParsedOptions::kBad) << args.back();
     EXPECT_FALSE(parsed.error.empty()) << args.back();
+  }
+}
+
+// The command line's values go over the file's for the run, and the
+// options then say what is in effect; what it does not give, the file
+// decides.
+TEST(Options, TheCommandLineGoesOverTheSettings) {
+  Settings file;
+  file.width = 1280;
+  file.height = 1024;
+  file.roundSeconds = 300;
+  file.drones = true;
+  file.name = "Ace";
+  const struct {
+    std::vector<const char*> args;
+    bool window;
+    int width, roundSeconds;
+    bool drones;
+    const char* name;
+  } cases[] = {
+      {{}, false, 1280, 300, true, "Ace"},
+      {{"--window"}, true, 1280, 300, true, "Ace"},
+      {{"--window", "800x600", "--round", "30", "--no-drones", "--name", "Bee"}, true, 800, 30,
+       false, "Bee"},
+      {{"--settings", "/tmp/s.toml", "--name", "Pilot"}, false, 1280, 300, true, "Pilot"},
+  };
+  for (const auto& c : cases) {
+    ParsedOptions parsed = Parse(c.args);
+    ASSERT_EQ(parsed.outcome, ParsedOptions::kRun) << parsed.error;
+    Settings settings = file;
+    ApplyCommandLine(parsed.options, settings);
+    ShowInOptions(settings, parsed.options);
+    EXPECT_EQ(!settings.fullScreen, c.window);
+    EXPECT_EQ(parsed.options.window, c.window);
+    EXPECT_EQ(parsed.options.windowWidth, c.width);
+    EXPECT_EQ(settings.roundSeconds, c.roundSeconds);
+    EXPECT_EQ(parsed.options.roundSeconds, static_cast<float>(c.roundSeconds));
+    EXPECT_EQ(settings.drones, c.drones);
+    EXPECT_EQ(parsed.options.name, c.name);
+  }
+  EXPECT_EQ(Parse({"--settings", "s.toml"}).options.settingsPath, "s.toml");
+  for (const char* name : {"", "Seventeen letters", "tab\there", "Pil\xC3\xB6t"}) {
+    EXPECT_EQ(Parse({"--name", name}).outcome, ParsedOptions::kBad) << name;
   }
 }
 

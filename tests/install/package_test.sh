@@ -22,7 +22,7 @@ for field in "Package: driftwing" "Version: $PROJECT_VERSION" "Architecture: amd
   grep -qx " $field" <<<"$info" || fail "control lacks '$field': $info"
 done
 for package in libsdl1.2debian libsdl-mixer1.2 libopengl0 libgl1 libglu1-mesa libfreetype6 \
-               libfontconfig1 libstdc++6 libc6 fonts-dejavu-core; do
+               libfontconfig1 libstdc++6 libc6 fonts-dejavu-core libtomlplusplus3; do
   grep -qxF "$package" <<<"$depends_names" || fail "Depends lacks $package: $depends"
 done
 echo "ok: Depends: $depends"
