@@ -8,7 +8,8 @@
 #   e2e_start_display [WxH]    fresh Xvfb (1024x768x24 unless given); sets DISPLAY
 #   e2e_start_game [ENV=...] [-- ARG...]
 #                              copies the content folder and starts the game in
-#                              it with ARGs (under E2E_WRAPPER, when set); waits
+#                              it with ARGs (under E2E_WRAPPER, when set), with
+#                              no settings file unless E2E_KEEP_SETTINGS=1; waits
 #                              for its window and the menu; sets GAME_PID, GAME_DIR
 #   e2e_shot NAME              screenshot into $E2E_ARTIFACTS/NAME.png; prints path
 #   e2e_wait_shot NAME SECONDS CHECK [ARG...]
@@ -45,6 +46,10 @@ set -euo pipefail
 mkdir -p "$E2E_ARTIFACTS"
 
 E2E_TMP=$(mktemp -d)
+# The game's settings file lives here, never in the user's own folder. Each
+# start begins with no settings unless E2E_KEEP_SETTINGS=1, when the game
+# finds what the last one saved.
+export XDG_CONFIG_HOME="$E2E_TMP/config"
 XVFB_PID=""
 GAME_PID=""
 E2E_WRAPPER=()  # a command the game runs under, such as valgrind
@@ -95,6 +100,7 @@ e2e_start_game() {
   args=("$@")
   GAME_DIR="$E2E_TMP/game"
   rm -rf "$GAME_DIR"
+  [ "${E2E_KEEP_SETTINGS:-0}" = 1 ] || rm -rf "$XDG_CONFIG_HOME"
   cp -r "$DRIFTWING_DATA" "$GAME_DIR"
   (cd "$GAME_DIR" &&
     exec env SDL_AUDIODRIVER=dummy "${env[@]}" "${E2E_WRAPPER[@]}" "$DRIFTWING_BIN" "${args[@]}") \

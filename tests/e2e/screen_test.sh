@@ -37,8 +37,8 @@ first_offset() {  # in hundredths of the title's width
   row 1
   echo $(((LEFT - title_left) * 100 / (title_right - title_left)))
 }
-main_page() { rows_are "$1" 6 && [ "$(first_offset)" -ge 18 ]; }
-in_game_page() { rows_are "$1" 7 && [ "$(first_offset)" -ge 18 ]; }
+main_page() { rows_are "$1" 7 && [ "$(first_offset)" -ge 18 ]; }
+in_game_page() { rows_are "$1" 8 && [ "$(first_offset)" -ge 18 ]; }
 options_page() { rows_are "$1" 6 && [ "$(first_offset)" -lt 18 ] && [ "$(first_offset)" -gt 5 ]; }
 help_page() { rows_are "$1" 7 && [ "$(first_offset)" -lt 0 ]; }
 about_page() { rows_are "$1" 5; }
