@@ -7,6 +7,7 @@ int32_t gMenuAction = kActionNone;
 int32_t gMenuPage = kMenuPageMain;
 int32_t gPendingWidth = 1024;
 int32_t gPendingHeight = 768;
+std::string gJoinAddress = "localhost";
 
 void OnResumeGame() { gMenuAction = kActionResume; }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 // The pages, by the number gMenuPage holds; any other number shows no page.
 enum MenuPageId : int32_t {
@@ -17,6 +18,7 @@ extern int32_t gMenuAction;    // the frame's MenuAction, 0 when none
 extern int32_t gMenuPage;      // the page shown; kept while the game is played
 extern int32_t gPendingWidth;  // screen size chosen on the video page
 extern int32_t gPendingHeight;
+extern std::string gJoinAddress;  // the game "Join Game" joins: HOST or HOST:PORT
 
 void OnResumeGame();
 void OnPlayGame();

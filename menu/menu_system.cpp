@@ -109,6 +109,12 @@ void MenuSystem::HandleInput() {
   }
 }
 
+void MenuSystem::ShowNotice(const std::string& text) {
+  constexpr uint32_t kNoticeMs = 10000;
+  notice = std::make_unique<MenuLabel>(text.c_str(), -0.6f, 0.31f, 0.045f, 0.045f, 0.03f);
+  noticeUntil = lastTicks + kNoticeMs;
+}
+
 void MenuSystem::ShowResults(const PlayerTally& tally, int32_t bestScore) {
   const int32_t values[] = {tally.score, tally.shots, tally.hits, tally.Accuracy(), tally.losses,
                             bestScore};
