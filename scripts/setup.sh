@@ -7,6 +7,7 @@ packages=(
   libsdl1.2-compat-dev libsdl-mixer1.2-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
+  libenet-dev
   libassimp-dev libembree-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libbullet-dev
