@@ -55,6 +55,7 @@ class GameServer {
   GameServer& operator=(const GameServer&) = delete;
 
   bool Listen(std::string& error);
+  uint16_t Port() const { return host_.Port(); }
   // The host's own player, who plays in this process; its ship is the
   // world's first entity.
   void AddLocalPlayer(const std::string& name, uint8_t colour);
