@@ -11,6 +11,7 @@
 #include "app/game.h"
 #include "app/video.h"
 #include "world/explosion.h"
+#include "world/world_hash.h"
 
 namespace {
 
@@ -35,24 +36,6 @@ const char* SignalName(int number) {
       return "a signal";
   }
 }
-
-class Fnv1a {
- public:
-  void Add(const void* data, size_t size) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    for (size_t i = 0; i < size; ++i) hash_ = (hash_ ^ p[i]) * 0x100000001b3ull;
-  }
-  void Add(float v) { Add(&v, sizeof v); }
-  void Add(const Vector3& v) {
-    Add(v.x);
-    Add(v.y);
-    Add(v.z);
-  }
-  uint64_t Value() const { return hash_; }
-
- private:
-  uint64_t hash_ = 0xcbf29ce484222325ull;
-};
 
 }  // namespace
 
@@ -241,13 +224,7 @@ bool DemoFrameBegins() { return gActiveSession ? gActiveSession->BeginFrame() : 
 
 uint64_t WorldStateHash(const World& world, const Camera& camera) {
   Fnv1a h;
-  uint64_t count = world.entities.size();
-  h.Add(&count, sizeof count);
-  for (const Entity* e : world.entities) {
-    h.Add(&e->kind, sizeof e->kind);
-    h.Add(e->position);
-    h.Add(e->velocity);
-  }
+  AddWorld(h, world);
   h.Add(camera.position);
   h.Add(camera.pitch);
   h.Add(camera.yaw);

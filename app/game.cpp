@@ -13,6 +13,7 @@
 #include "app/options.h"
 #include "app/video.h"
 #include "app/world_sounds.h"
+#include "menu/menu_callbacks.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "world/player_ship.h"
@@ -30,6 +31,11 @@ Game::Game() {}
 bool Game::Run() {
   if (!Startup()) return false;
   StartLoop();
+  if (gOptions.host) {
+    StartNetGame(true, "");
+  } else if (!gOptions.connect.empty()) {
+    StartNetGame(false, gOptions.connect);
+  }
   while (LoopPass()) {
   }
   DeleteFont(hudFont);
@@ -79,6 +85,16 @@ void Game::RunFrame(float dt) {
 }
 
 void Game::MenuFrame(float) {
+  // A network game goes on while its player is in the menu.
+  if (net) {
+    ShipCommand idle;
+    idle.pitch = camera.pitch;
+    idle.yaw = camera.yaw;
+    if (StepNetGame(idle)) {
+      world.events.clear();
+      if (net->TakeRoundOver()) ShowNetResults();
+    }
+  }
   int32_t action = menu.Update(status);
   ApplyStandardLight();
   ApplyMenuAction(action);
@@ -90,11 +106,26 @@ void Game::ApplyMenuAction(int32_t action) {
       EnterPlay();
       break;
     case kActionPlay:
-      StartGame();
+      // "Play Again" after a network round: back to the game, which goes on.
+      if (net) {
+        EnterPlay();
+      } else {
+        StartGame();
+      }
       break;
     case kActionEndGame:
+      if (net) {
+        EndNetGame("");
+        break;
+      }
       world.Clear();
       status.inProgress = false;
+      break;
+    case kActionHostGame:
+      StartNetGame(true, "");
+      break;
+    case kActionJoinGame:
+      StartNetGame(false, gJoinAddress);
       break;
     case kActionApplyVideo: {
       SetProjection(gScreenWidth, gScreenHeight);
@@ -106,12 +137,6 @@ void Game::ApplyMenuAction(int32_t action) {
     }
     case kActionQuit:
       state = kStateQuit;
-      break;
-    case kActionHostGame:
-    case kActionJoinGame:
-      // Network play from the menu: the Multiplayer page leaves the address
-      // typed in gJoinAddress, and the player's name and paint are in
-      // gSettings.
       break;
     default:
       break;
@@ -174,13 +199,17 @@ void Game::PlayFrame(float dt) {
   command.yaw = camera.yaw;
   HandleInput(dt);
   command.controls = ControlsHeld(platform::KeyState(), gInput.buttons, gSettings);
-  PlayerShip* ship = LocalShip();
-  if (ship) ship->command = command;
-  world.Update(dt);
-  round.Count(world.events);
-  round.Advance(dt);
-  if (ship) {
+  if (net) {
+    if (!StepNetGame(command)) return;
+  } else {
+    if (PlayerShip* ship = LocalShip()) ship->command = command;
+    world.Update(dt);
+    round.Count(world.events);
+    round.Advance(dt);
+  }
+  if (PlayerShip* ship = LocalShip()) {
     camera.position = ViewPoint(*ship);
+    if (net) camera.position += net->ViewCorrection();
     camera.roll = ship->bank;
   }
   PlayWorldSounds(world.events);
@@ -188,11 +217,16 @@ void Game::PlayFrame(float dt) {
   camera.Apply();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   world.Draw(materials, dt);
+  if (net) net->DrawRemote();
   glClear(GL_STENCIL_BUFFER_BIT);
   DrawHud();
   glFlush();
   SDL_GL_SwapBuffers();
-  if (round.Over() && state == kStatePlaying) EndRound();
+  if (net) {
+    if (net->TakeRoundOver()) ShowNetResults();
+  } else if (round.Over() && state == kStatePlaying) {
+    EndRound();
+  }
 }
 
 Vector3 Game::ViewPoint(const PlayerShip& ship) {

@@ -2,11 +2,13 @@
 #include <SDL_mixer.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/camera.h"
 #include "app/fonts.h"
 #include "app/game_status.h"
+#include "app/net_session.h"
 #include "assets/texture.h"
 #include "menu/menu_system.h"
 #include "world/round.h"
@@ -85,6 +87,16 @@ class Game {
   static Vector3 ViewPoint(const class PlayerShip& ship);
   // The round's time is up: play stops and the menu shows the results.
   void EndRound();
+
+  // Network play: hosts a game on the level (`hosting`), or joins the game
+  // at `address` (HOST or HOST:PORT), and enters play.
+  void StartNetGame(bool hosting, const std::string& address);
+  // Runs the network game's due ticks with `command`; false when it ended.
+  bool StepNetGame(const ShipCommand& command);
+  // Leaves the network game; `why`, when not empty, is told in the menu.
+  void EndNetGame(const std::string& why);
+  // A network round's end: the results page, the game going on behind it.
+  void ShowNetResults();
   void SetProjection(int width, int height);
 
   GameState state;
@@ -108,6 +120,7 @@ class Game {
   uint32_t mouseButtons = 0;
   Round round;
   int32_t bestScore = 0;  // the best round's score since the game started
+  std::unique_ptr<NetSession> net;  // while a network game is played
 
  private:
   bool quit = false;

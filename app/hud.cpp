@@ -4,11 +4,14 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 #include "app/fonts.h"
 #include "app/game.h"
 #include "app/video.h"
+#include "app/input.h"
 #include "level/collision.h"
+#include "world/player_ship.h"
 
 namespace {
 
@@ -47,6 +50,19 @@ class HudColumns {
     Line(true, format, args);
     va_end(args);
   }
+  // Lines down the middle, below the corners' first lines: the scoreboard.
+  void Middle(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    va_list args;
+    va_start(args, format);
+    char text[256];
+    if (std::vsnprintf(text, sizeof text, format, args) >= 0) {
+      const float y = firstBase_ - step_ * static_cast<float>(3 + middleRows_++);
+      const float x = 0.5f * (static_cast<float>(width_) - TextWidth(advances_, text));
+      glRasterPos2f(std::floor(x), std::floor(y));
+      PrintText(font_, "%s", text);
+    }
+    va_end(args);
+  }
 
  private:
   void Line(bool right, const char* format, va_list args) {
@@ -69,6 +85,7 @@ class HudColumns {
   float step_;
   int leftRows_ = 0;
   int rightRows_ = 0;
+  int middleRows_ = 0;
 };
 
 void DrawCrosshair(int width, int height) {
@@ -83,6 +100,12 @@ void DrawCrosshair(int width, int height) {
   glVertex2f(cx, cy + dy);
   glVertex2f(cx, cy - dy);
   glEnd();
+}
+
+// Minutes and seconds, rounded up, as a clock counting down shows them.
+void TimeText(float seconds, char (&text)[16]) {
+  const int whole = static_cast<int>(std::ceil(std::max(0.0f, seconds)));
+  std::snprintf(text, sizeof text, "%d:%02d", whole / 60, whole % 60);
 }
 
 int HudFontHeight(int screenHeight) {
@@ -104,7 +127,9 @@ bool Game::BuildHudFont(std::string& error) {
   return true;
 }
 
-// The frame rate, the collision load and a crosshair, over the frame.
+// The frame rate, the collision load, the round's score, hull and time, and
+// a crosshair, over the frame; in a network game, the scoreboard while Tab
+// is held.
 void Game::DrawHud() {
   glPushAttrib(GL_ENABLE_BIT);
   glDisable(GL_TEXTURE_2D);
@@ -121,7 +146,38 @@ void Game::DrawHud() {
   HudColumns text(hudFont, hudAdvances, hudFontHeight, gScreenWidth, gScreenHeight);
   text.Left("Testing %d polygons.", gPolygonsTested);
   text.Right("FPS: %.0f", fps);
-  DrawCrosshair(gScreenWidth, gScreenHeight);
+  const PlayerShip* ship = LocalShip();
+  int32_t score = round.Tally(0).score;
+  float timeLeft = round.TimeLeft();
+  std::vector<ScoreLine> board;
+  if (net) {
+    board = net->Scoreboard();
+    for (const ScoreLine& line : board) {
+      if (line.mine) score = line.tally.score;
+    }
+    timeLeft = net->TimeLeft();
+  }
+  text.Left("Score: %d", score);
+  if (ship && ship->Wrecked()) {
+    text.Left("Hull: wrecked");
+  } else if (ship) {
+    text.Left("Hull: %d", static_cast<int>(std::ceil(ship->hull)));
+  }
+  char clock[16];
+  TimeText(timeLeft, clock);
+  text.Right("Time: %s", clock);
+  if (net && gKeys != nullptr && gKeys[SDLK_TAB]) {
+    text.Middle("Player          Score  Losses");
+    for (const ScoreLine& line : board) {
+      text.Middle("%c %-16s %4d   %4d", line.mine ? '>' : ' ', line.name.c_str(), line.tally.score,
+                  line.tally.losses);
+    }
+  }
+  // While the ship cannot be hurt, the crosshair blinks.
+  const bool shielded = ship && ship->Shielded();
+  if (!shielded || static_cast<int>(ship->shieldLeft * 8.0f) % 2 == 0) {
+    DrawCrosshair(gScreenWidth, gScreenHeight);
+  }
 
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();

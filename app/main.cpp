@@ -11,14 +11,28 @@
 #include "app/game.h"
 #include "app/options.h"
 #include "app/video.h"
+#include "assets/byte_reader.h"
 #include "net/bot.h"
 #include "net/dedicated_server.h"
 #include "net/enet_host.h"
+#include "net/game_record.h"
 #include "platform/crash_report.h"
 #include "platform/leak_check.h"
 #include "settings/settings_store.h"
 
 namespace {
+
+// Whether the file at `path` is a network game a server recorded.
+bool IsRecordedGame(const std::string& path) {
+  std::string notPlain;
+  if (!IsPlainFile(path.c_str(), notPlain)) return false;  // the demo's reader says why
+  std::vector<uint8_t> start(sizeof net::kGameRecordMagic);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  start.resize(std::fread(start.data(), 1, start.size(), file));
+  std::fclose(file);
+  return net::IsGameRecord(start);
+}
 
 // A start-up step that failed: its one line, and the exit status.
 int Fail(const std::string& error) {
@@ -56,7 +70,12 @@ int main(int argc, char** argv) {
     server.port = gOptions.port ? gOptions.port : net::kDefaultPort;
     server.roundSeconds = gOptions.roundSeconds;
     server.dronesPlay = gOptions.dronesPlay;
+    server.recordPath = gOptions.recordPath;
     return net::RunDedicatedServer(server);
+  }
+  // A recorded network game replays with no window: it is the server's.
+  if (!gOptions.playPath.empty() && IsRecordedGame(gOptions.playPath)) {
+    return net::ReplayGameRecord(gOptions.playPath);
   }
   if (gOptions.bot) {
     net::BotOptions bot;

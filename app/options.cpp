@@ -151,7 +151,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
   if (demoModes > 1) return refuse("--record, --play and --timedemo exclude each other");
   const int netModes = o.server + o.host + !o.connect.empty();
   if (netModes > 1) return refuse("--server, --host and --connect exclude each other");
-  if (netModes > 0 && demoModes > 0) return refuse("demos are recorded and replayed alone");
+  if (netModes > 0 && demoModes > 0 && !(o.server && !o.recordPath.empty() && demoModes == 1)) {
+    return refuse("demos are recorded and replayed alone; a server records with --server --record");
+  }
   if (o.bot && o.connect.empty()) return refuse("--bot plays a game it joins: give --connect HOST");
   return parsed;
 }
@@ -180,6 +182,8 @@ void PrintUsage(std::FILE* out) {
       "  --name NAME       the name others see (printable, at most 16 characters)\n"
       "  --server [PORT]   run a server with no window and no sound, until stopped;\n"
       "                    it prints a line a minute with its players and traffic\n"
+      "  --server [PORT] --record FILE  also record the game for an exact replay,\n"
+      "                    which --play FILE replays with no window\n"
       "  --bot             with --connect, play with no window from a seeded script\n"
       "  --seed N          the bot's script (default 1)\n"
       "\n"

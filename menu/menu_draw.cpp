@@ -96,6 +96,7 @@ void MenuSystem::Render() {
   glDisable(GL_TEXTURE_2D);
   // Items draw untextured and unlit.
   if (MenuPage* page = CurrentPage()) page->Draw();
+  if (notice && static_cast<int32_t>(noticeUntil - lastTicks) > 0) notice->Draw();
   glPopAttrib();
 
   glMatrixMode(GL_PROJECTION);

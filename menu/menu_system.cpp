@@ -118,6 +118,12 @@ void MenuSystem::HandleInput() {
   }
 }
 
+void MenuSystem::ShowNotice(const std::string& text) {
+  constexpr uint32_t kNoticeMs = 10000;
+  notice = std::make_unique<MenuLabel>(text.c_str(), -0.6f, 0.31f, 0.045f, 0.045f, 0.03f);
+  noticeUntil = platform::Ticks() + kNoticeMs;
+}
+
 void MenuSystem::ShowResults(const PlayerTally& tally, int32_t bestScore) {
   gShownTally = tally;
   gShownBestScore = bestScore;

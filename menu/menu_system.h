@@ -49,6 +49,8 @@ class MenuSystem {
   void Draw();
   // The whole frame into the back buffer, and the ship's turn for the next.
   void Render();
+  // A line shown under the title for some seconds: what ended a network game.
+  void ShowNotice(const std::string& text);
   // Opens the results page on a finished round's tally and the best score.
   void ShowResults(const PlayerTally& tally, int32_t bestScore);
   // The page gMenuPage names, or null for a number that names none.
@@ -103,4 +105,6 @@ class MenuSystem {
   MenuPage& helpPage = pages_[kMenuPageHelp];
   MenuPage& aboutPage = pages_[kMenuPageAbout];
   MenuPage& resultsPage = pages_[kMenuPageResults];
+  std::unique_ptr<MenuLabel> notice;
+  uint32_t noticeUntil = 0;  // menu ticks; the notice goes at this time
 };

@@ -8,22 +8,26 @@
 #include <vector>
 
 #include "assets/byte_reader.h"
+#include "net/game_record.h"
 #include "net/server.h"
+#include "net/server_clock.h"
 #include "platform/clock.h"
 #include "platform/crc32.h"
 #include "world/world.h"
+#include "world/world_hash.h"
 
 namespace net {
 namespace {
 
 volatile std::sig_atomic_t gStop = 0;
-uint32_t gServerTick = 0;
 
 void OnStopSignal(int) { gStop = 1; }
 
-// The world's clock on a server is its tick count, so that what it does
-// depends on the commands it was given and on nothing else.
-uint32_t ServerTicks() { return 1000u + gServerTick * 1000u / kTickRate; }
+std::string HashText(uint64_t hash) {
+  char text[20];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
 
 void Log(const std::string& line) {
   std::fprintf(stderr, "driftwing: server: %s\n", line.c_str());
@@ -55,7 +59,7 @@ void Report(const GameServer& server, double seconds, uint64_t in, uint64_t out,
 int RunDedicatedServer(const DedicatedOptions& options) {
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
-  platform::SetTickSource(&ServerTicks);
+  UseServerClock();
 
   std::vector<uint8_t> levelBytes;
   std::string error;
@@ -72,7 +76,8 @@ int RunDedicatedServer(const DedicatedOptions& options) {
   }
   gWorld = &world;
   using Clock = std::chrono::steady_clock;
-  world.random.Seed(static_cast<uint64_t>(Clock::now().time_since_epoch().count()));
+  const uint64_t seed = static_cast<uint64_t>(Clock::now().time_since_epoch().count());
+  world.random.Seed(seed);
 
   ServerSettings settings;
   settings.port = options.port;
@@ -80,6 +85,15 @@ int RunDedicatedServer(const DedicatedOptions& options) {
   settings.levelChecksum = Crc32(levelBytes.data(), levelBytes.size());
   GameServer server(world, settings);
   server.log = Log;
+  GameRecorder recorder;
+  if (!options.recordPath.empty()) {
+    GameRecordHeader header{seed, options.roundSeconds, options.dronesPlay, settings.levelChecksum};
+    if (!recorder.Open(options.recordPath, header, error)) {
+      Log("cannot record the game in " + options.recordPath + ": " + error);
+      return 1;
+    }
+    server.recorder = &recorder;
+  }
   if (!server.Listen(error)) {
     Log(error);
     return 1;
@@ -99,7 +113,7 @@ int RunDedicatedServer(const DedicatedOptions& options) {
     server.Receive(wait > 0 ? static_cast<uint32_t>(wait) : 0);
     if (Clock::now() < due) continue;
     const auto tickStart = Clock::now();
-    gServerTick = static_cast<uint32_t>(++ticks);
+    SetServerTick(static_cast<uint32_t>(++ticks));
     server.Tick();
     tickMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - tickStart).count());
     if (Clock::now() - reportFrom >= std::chrono::minutes(1)) {
@@ -112,9 +126,21 @@ int RunDedicatedServer(const DedicatedOptions& options) {
   }
   Log("stopping");
   server.Shut("the server has stopped");
+  int status = 0;
+  if (server.recorder) {
+    Fnv1a hash;
+    AddWorld(hash, world);
+    if (recorder.Finish(hash.Value(), error)) {
+      Log("recorded the game in " + options.recordPath + "; its world state hash is " +
+          HashText(hash.Value()));
+    } else {
+      Log("cannot record the game in " + options.recordPath + ": " + error);
+      status = 1;
+    }
+  }
   platform::SetTickSource(nullptr);
   gWorld = nullptr;
-  return 0;
+  return status;
 }
 
 }  // namespace net

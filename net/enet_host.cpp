@@ -9,6 +9,12 @@ namespace {
 
 int gUsers = 0;
 
+// No message of the game comes near this: a larger one is cut off by ENet
+// itself, before it is gathered, and one between kMaxMessageBytes and this
+// reaches the game, which drops its peer saying why.
+constexpr size_t kLargestPacket = 4096;
+constexpr size_t kMostWaitingBytes = 64 * 1024;
+
 bool Initialise(std::string& error) {
   if (gUsers == 0 && enet_initialize() != 0) {
     error = "cannot start the network library";
@@ -42,7 +48,19 @@ bool EnetHost::Listen(uint16_t port, size_t peers, std::string& error) {
     error = "cannot listen on port " + std::to_string(port) + " (is another game or server using it?)";
     return false;
   }
+  Limit();
   return true;
+}
+
+uint16_t EnetHost::Port() const {
+  ENetAddress address{};
+  if (!host_ || enet_socket_get_address(host_->socket, &address) != 0) return 0;
+  return address.port;
+}
+
+void EnetHost::Limit() {
+  host_->maximumPacketSize = kLargestPacket;
+  host_->maximumWaitingData = kMostWaitingBytes;
 }
 
 bool EnetHost::Connect(const std::string& host, uint16_t port, std::string& error) {
@@ -53,6 +71,7 @@ bool EnetHost::Connect(const std::string& host, uint16_t port, std::string& erro
     error = "cannot open a network socket";
     return false;
   }
+  Limit();
   ENetAddress address;
   if (enet_address_set_host(&address, host.c_str()) != 0) {
     error = "cannot find the host \"" + host + "\"";

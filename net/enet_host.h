@@ -18,8 +18,10 @@ class EnetHost {
   EnetHost(const EnetHost&) = delete;
   EnetHost& operator=(const EnetHost&) = delete;
 
-  // Listens on every address at `port` for up to `peers` peers.
+  // Listens on every address at `port` for up to `peers` peers; port 0
+  // takes any free one, which Port() then tells.
   bool Listen(uint16_t port, size_t peers, std::string& error);
+  uint16_t Port() const;
   // Starts connecting to `host`:`port`; Service reports the connection.
   bool Connect(const std::string& host, uint16_t port, std::string& error);
 
@@ -37,7 +39,8 @@ class EnetHost {
   uint64_t BytesReceived() const { return received_; }
 
  private:
-  bool Start(std::string& error);
+  // Limits what a peer may make this host hold for it.
+  void Limit();
   void Count();
 
   ENetHost* host_ = nullptr;

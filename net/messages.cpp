@@ -43,9 +43,6 @@ void WireCommand(ByteWriter& out, const ShipCommand& c) {
   out.U8(c.controls);
 }
 
-constexpr uint8_t kAllControls =
-    kControlThrust | kControlBack | kControlStrafeLeft | kControlStrafeRight | kControlFire;
-
 // Pitch on the wire: -90 to 90 degrees, as 65536ths of a turn about 0.
 float PitchFromWire(uint16_t wire) { return AngleFromWire(static_cast<int16_t>(wire)); }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "net/game_record.h"
 #include "world/player_ship.h"
 #include "world/world.h"
 
@@ -109,6 +110,7 @@ void GameServer::OnDisconnect(ENetPeer* peer, bool timedOut) {
 
 void GameServer::Leave(ServerPlayer& player, const std::string& why) {
   if (player.welcomed) {
+    if (recorder) recorder->Left(IndexOf(player));
     Say(player.name + " (player " + std::to_string(IndexOf(player)) + ") " + why);
     if (PlayerShip* ship = ShipOf(player)) ship->alive = false;
     PlayerNote note;
@@ -178,14 +180,22 @@ void GameServer::OnHello(ServerPlayer& player, const Hello& hello) {
                      "; this server speaks version " + std::to_string(kProtocolVersion));
     return;
   }
+  Welcome(player, hello.name, hello.colour);
+}
+
+void GameServer::Welcome(ServerPlayer& player, const std::string& name, uint8_t colour) {
   const int index = IndexOf(player);
   player.welcomed = true;
-  player.name = CleanName(hello.name);
-  player.colour = hello.colour;
+  player.name = CleanName(name);
+  player.colour = colour % PlayerShip::kColours;
   PlayerShip* ship = world_.AddShip(index);
+  ship->colour = player.colour;
   ship->shieldLeft = PlayerShip::kShieldSeconds;
+  if (recorder) recorder->Joined(index, player.name, player.colour);
+  Say(player.name + " joined as player " + std::to_string(index));
+  if (player.peer == nullptr) return;
 
-  Welcome welcome;
+  net::Welcome welcome;
   welcome.player = static_cast<uint8_t>(index);
   welcome.levelChecksum = settings_.levelChecksum;
   welcome.tick = tick_;
@@ -207,7 +217,6 @@ void GameServer::OnHello(ServerPlayer& player, const Hello& hello) {
     }
   }
   nextScores_ = tick_;
-  Say(player.name + " joined as player " + std::to_string(index));
 }
 
 void GameServer::OnCommands(ServerPlayer& player, const Commands& commands) {
@@ -223,6 +232,7 @@ void GameServer::OnCommands(ServerPlayer& player, const Commands& commands) {
 }
 
 void GameServer::PlayCommands() {
+  RecordedTick moves;
   for (ServerPlayer& player : players_) {
     if (!player.welcomed) continue;
     PlayerShip* ship = ShipOf(player);
@@ -236,7 +246,26 @@ void GameServer::PlayCommands() {
       player.queued.pop_front();
     }
     ship->command = player.playing;
+    if (!ship->held) moves.moves.emplace_back(static_cast<uint8_t>(IndexOf(player)), player.playing);
   }
+  if (recorder) recorder->Tick(moves);
+}
+
+void GameServer::JoinRecorded(int player, const std::string& name, uint8_t colour) {
+  if (player < 0 || player >= kMaxPlayers || players_[player].present) return;
+  players_[player] = ServerPlayer{};
+  players_[player].present = true;
+  Welcome(players_[player], name, colour);
+}
+
+void GameServer::LeaveRecorded(int player) {
+  if (player >= 0 && player < kMaxPlayers && players_[player].welcomed) Leave(players_[player], "left");
+}
+
+void GameServer::QueueRecorded(int player, const ShipCommand& command) {
+  if (player < 0 || player >= kMaxPlayers || !players_[player].welcomed) return;
+  ServerPlayer& p = players_[player];
+  p.queued.emplace_back(++p.newestReceived, command);
 }
 
 void GameServer::Tick() {

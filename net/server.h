@@ -55,6 +55,7 @@ class GameServer {
   GameServer& operator=(const GameServer&) = delete;
 
   bool Listen(std::string& error);
+  uint16_t Port() const { return host_.Port(); }
   // The host's own player, who plays in this process; its ship is the
   // world's first entity.
   void AddLocalPlayer(const std::string& name, uint8_t colour);
@@ -67,6 +68,14 @@ class GameServer {
   void Tick();
   // Tells every client why the game ends, and lets them go.
   void Shut(const std::string& reason);
+
+  // A recorded game played back: the players come and go, and move their
+  // ships, as the record says.
+  void JoinRecorded(int player, const std::string& name, uint8_t colour);
+  void LeaveRecorded(int player);
+  void QueueRecorded(int player, const ShipCommand& command);
+  // Where the game is recorded as it is played, if anywhere.
+  class GameRecorder* recorder = nullptr;
 
   uint32_t TickNumber() const { return tick_; }
   const Round& CurrentRound() const { return round_; }
@@ -83,6 +92,8 @@ class GameServer {
   void OnDisconnect(ENetPeer* peer, bool timedOut);
   void OnPacket(ENetPeer* peer, const ENetPacket& packet);
   void OnHello(ServerPlayer& player, const Hello& hello);
+  // Gives a player its ship and tells everyone; the hello's or a record's.
+  void Welcome(ServerPlayer& player, const std::string& name, uint8_t colour);
   void OnCommands(ServerPlayer& player, const Commands& commands);
   // Lets a peer go, telling it and the log why.
   void Drop(ServerPlayer& player, const std::string& reason);

@@ -8,6 +8,7 @@ packages=(
   libtomlplusplus-dev libvorbis-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
+  libenet-dev
   libassimp-dev libembree-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libbullet-dev

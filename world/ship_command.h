@@ -9,6 +9,8 @@ enum ShipControl : uint8_t {
   kControlStrafeRight = 8,
   kControlFire = 16,
 };
+constexpr uint8_t kAllControls =
+    kControlThrust | kControlBack | kControlStrafeLeft | kControlStrafeRight | kControlFire;
 
 // What one ship is told to do for one step: where its pilot looks and which
 // controls are held. The local game makes it from the mouse and keys; the

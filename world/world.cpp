@@ -191,6 +191,14 @@ void World::Draw(const Material* materials, float dt) {
   }
   for (size_t g = 0; g < groupCount; ++g) DrawGroup(groups[g], materials);
 
+  // The level's light is baked into it and the lamp left dim; the models
+  // of ships, drones and rockets are lit from above, so they stand out.
+  const GLfloat modelLight[4] = {0.3f, 1.0f, 0.2f, 0.0f};
+  const GLfloat modelAmbient[4] = {0.45f, 0.45f, 0.45f, 1.0f};
+  const GLfloat modelDiffuse[4] = {0.75f, 0.75f, 0.75f, 1.0f};
+  glLightfv(GL_LIGHT0, GL_POSITION, modelLight);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, modelAmbient);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, modelDiffuse);
   for (Entity* entity : entities) entity->Draw();
   glDepthFunc(GL_LESS);
 }

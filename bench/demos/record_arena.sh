@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Records arena.dem, the demo the frame benchmark replays: a short game on
 # the default arena played with real pointer and key input on a fresh Xvfb
-# screen. From the menu: Play Game, look down, drive while turning, fire
+# screen. From the menu: Play Game, turn east and drive toward the nearest
+# drones until they come and fight, look down, drive while turning, fire
 # rockets into the ground ahead (their blasts fill the view), strafe, then
 # Escape, Quit and Yes. Record again whenever the game's behaviour changes.
 # Usage: DRIFTWING_BIN=build/driftwing DRIFTWING_DATA=build/data \
@@ -21,6 +22,12 @@ e2e_wait_window
 e2e_click 590 302  # "Play Game"
 sleep 2
 [ -n "${RECORD_SHOTS:-}" ] && e2e_shot play >/dev/null
+e2e_move_relative 450 0  # east, toward the drones' nearest places
+xdotool keydown w
+sleep 5
+xdotool keyup w
+sleep 6  # the drones come and fire
+[ -n "${RECORD_SHOTS:-}" ] && e2e_shot drones >/dev/null
 e2e_move_relative 0 120  # look down ahead
 xdotool keydown w
 sleep 1

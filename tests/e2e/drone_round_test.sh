@@ -16,9 +16,27 @@ e2e_start_game -- --round 10
 e2e_click_until playing "$play_x" "$play_y" is_play_frame
 echo "ok: Play Game starts the round"
 
+# The HUD's score line, the second at the top left, as a mask of its pure
+# white text (the clouds behind it are never quite white): as it reads at
+# the start, and whether it reads otherwise now.
+score_mask() {  # SHOT OUT
+  e2e_picture
+  convert "$1" -crop "$((PIC_H * 230 / 768))x$((PIC_H * 46 / 768))+$((PIC_X + PIC_H * 20 / 768))+$((PIC_Y + PIC_H * 72 / 768))" \
+    +repage -fx "r>0.99&&g>0.99&&b>0.99" "$2"
+}
+score_mask "$E2E_SHOT" "$E2E_TMP/score-start.png"
+score_changed() {
+  score_mask "$1" "$E2E_TMP/score-now.png"
+  local d
+  d=$(compare -metric AE "$E2E_TMP/score-start.png" "$E2E_TMP/score-now.png" null: 2>&1 || true)
+  [ "${d%% *}" -gt 20 ] && is_play_frame "$1"
+}
+
 # Hold the trigger through the round: a rocket every 400 ms, whenever the
 # ship is whole.
 xdotool mousedown 1
+e2e_wait_shot scored 600 score_changed
+echo "ok: the HUD's score changed when a rocket destroyed the drone"
 e2e_wait_shot results 600 results_page
 xdotool mouseup 1
 echo "ok: the results page shows when the round's time is up"

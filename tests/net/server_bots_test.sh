@@ -3,7 +3,8 @@
 # server host runs them: both join and fire, the first destroys the drone
 # straight ahead of its place (a hit scored), the second is killed outright
 # and is dropped within 5 s, the first plays on, and the server stops
-# cleanly on SIGTERM.
+# cleanly on SIGTERM. The server records the game, and the record replays
+# to the world the server ended with.
 set -euo pipefail
 : "${DRIFTWING_BIN:?}" "${FIELD_DATA:?}"
 tmp=$(mktemp -d)
@@ -20,7 +21,8 @@ wait_for() {  # SECONDS PATTERN
 }
 
 port=$((28000 + RANDOM % 2000))
-"$DRIFTWING_BIN" --data "$FIELD_DATA" --server "$port" --round 600 >"$tmp/server.log" 2>&1 &
+"$DRIFTWING_BIN" --data "$FIELD_DATA" --server "$port" --round 600 --record "$tmp/game.rec" \
+  >"$tmp/server.log" 2>&1 &
 server=$!
 pids+=("$server")
 wait_for 30 "listening on port $port"
@@ -55,4 +57,9 @@ wait_for 10 "Bot 1 \(player 0\) left"
 kill -TERM "$server"
 wait "$server" || fail "the server ended with status $? on SIGTERM"
 grep -q "stopping" "$tmp/server.log" || fail "the server did not say it was stopping"
+recorded=$(sed -n 's/.*its world state hash is \([0-9a-f]*\).*/\1/p' "$tmp/server.log")
+[ -n "$recorded" ] || fail "the server did not record the game"
+replayed=$("$DRIFTWING_BIN" --data "$FIELD_DATA" --play "$tmp/game.rec") || fail "the replay failed: $replayed"
+[ "$replayed" = "world state hash: $recorded" ] || fail "the replay ended at $replayed, the server at $recorded"
+echo "ok: the recorded game replays to the server's world ($recorded)"
 echo "server and bots test passed"

@@ -16,8 +16,6 @@ namespace {
 
 using namespace net;
 
-constexpr uint16_t kPort = 27971;
-
 // A server on the walled field with two places for ships, and clients that
 // talk to it over loopback, all stepped in turn on this thread.
 class Server : public ::testing::Test {
@@ -32,12 +30,14 @@ class Server : public ::testing::Test {
     gEntityList = &world.entities;
     gWorldEvents = &world.events;
     ServerSettings settings;
-    settings.port = kPort;
+    settings.port = 0;  // any free port, so tests may run side by side
     settings.roundSeconds = 600.0f;
     server = std::make_unique<GameServer>(world, settings);
     server->log = [this](const std::string& line) { log += line + "\n"; };
     std::string error;
     ASSERT_TRUE(server->Listen(error)) << error;
+    port = server->Port();
+    ASSERT_NE(port, 0);
   }
   void TearDown() override {
     clients.clear();
@@ -49,7 +49,7 @@ class Server : public ::testing::Test {
   GameClient& Join(const std::string& name) {
     clients.push_back(std::make_unique<GameClient>());
     std::string error;
-    EXPECT_TRUE(clients.back()->Connect("127.0.0.1", kPort, name, 2, 0, error)) << error;
+    EXPECT_TRUE(clients.back()->Connect("127.0.0.1", port, name, 2, 0, error)) << error;
     return *clients.back();
   }
 
@@ -81,6 +81,7 @@ class Server : public ::testing::Test {
   FakeClock clock{1000};
   World world;
   std::unique_ptr<GameServer> server;
+  uint16_t port = 0;
   std::vector<std::unique_ptr<GameClient>> clients;
   std::vector<std::string> why;
   std::string log;
@@ -161,7 +162,7 @@ TEST_F(Server, RefusesAndDropsWithAReasonAndGoesOn) {
   for (size_t h = 0; h < hostile.size(); ++h) {
     EnetHost raw;
     std::string error;
-    ASSERT_TRUE(raw.Connect("127.0.0.1", kPort, error));
+    ASSERT_TRUE(raw.Connect("127.0.0.1", port, error));
     ENetEvent event;
     bool told = false, gone = false;
     for (int i = 0; i < 400 && !gone; ++i) {
