@@ -7,16 +7,17 @@
 #include <cstdio>
 #include <string>
 
-#include "app/demo.h"
-#include "app/fonts.h"
-#include "app/input.h"
+#include "app/game_input.h"
 #include "app/options.h"
 #include "app/video.h"
 #include "app/world_sounds.h"
+#include "demo/demo_session.h"
 #include "menu/menu_callbacks.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "text/fonts.h"
 #include "world/player_ship.h"
+#include "world/world_hash.h"
 
 namespace {
 
@@ -255,3 +256,13 @@ PlayerShip* Game::LocalShip() {
 }
 
 void Game::SetProjection(int width, int height) { SetPerspective(width, height, 10000.0); }
+
+uint64_t WorldStateHash(const World& world, const Camera& camera) {
+  Fnv1a h;
+  AddWorld(h, world);
+  h.Add(camera.position);
+  h.Add(camera.pitch);
+  h.Add(camera.yaw);
+  h.Add(camera.roll);
+  return h.Value();
+}

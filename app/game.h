@@ -6,11 +6,11 @@
 #include <string>
 
 #include "app/camera.h"
-#include "app/fonts.h"
 #include "app/game_status.h"
 #include "app/net_session.h"
 #include "assets/texture.h"
 #include "menu/menu_system.h"
+#include "text/fonts.h"
 #include "world/round.h"
 #include "world/world.h"
 
@@ -125,3 +125,7 @@ class Game {
  private:
   bool quit = false;
 };
+
+// A hash of what a replay must reproduce: each entity's kind, position and
+// velocity, and the camera's position and angles.
+uint64_t WorldStateHash(const World& world, const Camera& camera);

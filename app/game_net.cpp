@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/game.h"
-#include "app/input.h"
+#include "app/game_input.h"
 #include "app/options.h"
 #include "assets/byte_reader.h"
 #include "menu/menu_callbacks.h"

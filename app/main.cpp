@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "app/data_dir.h"
-#include "app/demo.h"
+#include "app/failure.h"
 #include "app/game.h"
 #include "app/options.h"
 #include "app/video.h"
 #include "assets/byte_reader.h"
+#include "demo/demo_session.h"
 #include "net/bot.h"
 #include "net/dedicated_server.h"
 #include "net/enet_host.h"
@@ -32,12 +33,6 @@ bool IsRecordedGame(const std::string& path) {
   start.resize(std::fread(start.data(), 1, start.size(), file));
   std::fclose(file);
   return net::IsGameRecord(start);
-}
-
-// A start-up step that failed: its one line, and the exit status.
-int Fail(const std::string& error) {
-  std::fprintf(stderr, "driftwing: %s\n", error.c_str());
-  return 1;
 }
 
 }  // namespace
@@ -113,10 +108,10 @@ int main(int argc, char** argv) {
   platform::KeepLoadedLibrariesForLeakCheck();  // the GL driver is loaded by now
   bool cleanQuit;
   {
-    demo.Start();
+    demo.Start(gScreenWidth, gScreenHeight);
     Game game;
     cleanQuit = game.Run();
-    if (cleanQuit && !demo.Finish(game)) cleanQuit = false;
+    if (cleanQuit && !demo.Finish(WorldStateHash(game.world, game.camera))) cleanQuit = false;
   }
   SDL_Quit();
   demo.PassOnStopSignal();

@@ -5,7 +5,10 @@
 #include "platform/gl_proc.h"
 
 // Whether the driver offers GLSL through the ARB shader-object extensions,
-// and their entry points. Nothing draws with them yet.
+// and their entry points. Nothing draws with them yet: the picture is the
+// fixed-function one on every driver, so the flag has no reader today. It
+// is kept, probed once at start-up, as the one test a drawing path that
+// uses shaders must pass before it calls any entry point below.
 extern bool gShadersAvailable;
 
 extern PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB;

@@ -56,6 +56,7 @@ class ByteWriter {
 
   size_t Size() const { return bytes_.size(); }
   std::vector<uint8_t>& Bytes() { return bytes_; }
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
  private:
   std::vector<uint8_t> bytes_;

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/demo_file.h"
-#include "app/demo_player.h"
 #include "assets/byte_reader.h"
+#include "demo/demo_file.h"
+#include "demo/demo_player.h"
 #include "platform/clock.h"
 #include "platform/crc32.h"
 #include "platform/input.h"

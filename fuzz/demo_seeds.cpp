@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_file.h"
+#include "demo/demo_file.h"
 #include "tools/common/byte_writer.h"
 
 namespace {

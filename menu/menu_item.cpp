@@ -2,10 +2,10 @@
 
 #include <GL/gl.h>
 
-#include "app/fonts.h"
 #include "app/video.h"
 #include "menu/menu_view.h"
 #include "platform/clock.h"
+#include "text/fonts.h"
 
 namespace {
 

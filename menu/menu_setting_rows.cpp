@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "app/fonts.h"
 #include "settings/key_names.h"
+#include "text/fonts.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/game.h"
-#include "app/input.h"
+#include "app/game_input.h"
 #include "app/video.h"
 #include "menu/menu_callbacks.h"
 #include "platform/clock.h"

@@ -36,4 +36,6 @@ void SpinUntil(uint32_t until) {
 
 void SetSpinWait(SpinWait wait) { gSpinWait = wait; }
 
+SpinWait CurrentSpinWait() { return gSpinWait; }
+
 }  // namespace platform

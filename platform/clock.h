@@ -21,6 +21,7 @@ TickSource CurrentTickSource();
 void SpinUntil(uint32_t until);
 // Passing nullptr restores spinning on Ticks().
 void SetSpinWait(SpinWait wait);
+SpinWait CurrentSpinWait();
 
 // Spins on `source` until it reads at least `until`; returns that reading.
 uint32_t SpinOn(TickSource source, uint32_t until);

@@ -39,7 +39,7 @@ targets=(
   "bitmap 8192 fuzz/bitmap_fuzzer.cpp assets/bitmap.cpp assets/byte_reader.cpp platform/large_arrays.cpp"
   "p3d 8192 fuzz/p3d_fuzzer.cpp assets/p3d_model.cpp assets/bitmap.cpp assets/byte_reader.cpp platform/large_arrays.cpp assets/texture.cpp"
   "net 1400 fuzz/net_fuzzer.cpp net/messages.cpp net/snapshot.cpp assets/byte_reader.cpp world/round.cpp platform/large_arrays.cpp"
-  "demo 16384 fuzz/demo_fuzzer.cpp app/demo_file.cpp app/demo_player.cpp assets/byte_reader.cpp platform/large_arrays.cpp platform/clock.cpp platform/input.cpp platform/crc32.cpp"
+  "demo 16384 fuzz/demo_fuzzer.cpp demo/demo_file.cpp demo/demo_player.cpp settings/key_names.cpp settings/settings.cpp assets/byte_reader.cpp platform/large_arrays.cpp platform/clock.cpp platform/input.cpp platform/crc32.cpp"
 )
 
 # The seed corpus, written by the project's own level, bitmap and model writers.
@@ -55,7 +55,7 @@ write_seeds() {
     -o "$out/asset_seeds"
   # The model fuzzer reads its seeds' texture "skin.bmp" from its own folder.
   (cd "$out/p3d" && ../asset_seeds "$out/bitmap/seeds" "$out/p3d/seeds")
-  clang++ -std=c++17 -O1 -I. $(pkg-config --cflags sdl) fuzz/demo_seeds.cpp app/demo_file.cpp \
+  clang++ -std=c++17 -O1 -I. $(pkg-config --cflags sdl) fuzz/demo_seeds.cpp demo/demo_file.cpp settings/key_names.cpp settings/settings.cpp \
     assets/byte_reader.cpp platform/large_arrays.cpp tools/common/byte_writer.cpp \
     platform/file_writer.cpp platform/crc32.cpp -o "$out/demo_seeds"
   "$out/demo_seeds" "$out/demo/seeds"

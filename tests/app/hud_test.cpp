@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/fonts.h"
 #include "app/game.h"
 #include "app/options.h"
 #include "app/video.h"
 #include "level/collision.h"
 #include "tests/support/gl_context.h"
+#include "text/fonts.h"
 
 namespace {
 

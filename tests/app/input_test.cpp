@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/game.h"
-#include "app/input.h"
+#include "app/game_input.h"
 #include "app/video.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"

@@ -5,7 +5,7 @@
 
 #include "app/camera.h"
 #include "app/game.h"
-#include "app/input.h"
+#include "app/game_input.h"
 #include "app/video.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/gl_context.h"

@@ -23,6 +23,8 @@
 #                              clicks until e2e_wait_shot sees CHECK (a click a
 #                              stalled game missed is made again)
 #   e2e_key KEY [SECONDS]      holds a key, then releases it
+#   e2e_key_until NAME KEY CHECK [ARG...]
+#                              the same for a key, held 0.3 s
 #   e2e_wait_exit SECONDS      waits for the game to end; sets GAME_STATUS to its
 #                              exit status, or to "timeout" (call it directly,
 #                              not in \$(...): only this shell can wait for the game)
@@ -217,6 +219,22 @@ e2e_click_until() {
 }
 
 e2e_key() { xdotool keydown "$1" sleep "${2:-0.15}" keyup "$1"; }
+
+# A key a stalled game may not see (in play it takes one event a poll, so a
+# press can wait behind the pointer's motion) is pressed again only then.
+e2e_key_until() {
+  local name=$1 key=$2 check=$3 try
+  shift 3
+  for try in 1 2 3; do
+    e2e_key "$key" 0.3
+    if (e2e_wait_shot "$name" 15 "$check" "$@") 2>/dev/null; then
+      E2E_SHOT="$E2E_ARTIFACTS/$name.png"
+      return 0
+    fi
+    kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended while waiting for $name"
+  done
+  e2e_fail "$name: pressing $key three times did not show $check ($E2E_ARTIFACTS/$name.png)"
+}
 
 e2e_wait_exit() {
   local deadline=$((SECONDS + $1))

@@ -168,8 +168,7 @@ for screen in 1024x768 1280x1024 1920x1080; do
   e2e_wait_shot "$screen-crosshair" 20 crosshair_centred
   echo "ok: $screen: Play Game shows the HUD with the crosshair in the middle"
   [ "$screen" = 1024x768 ] && escape_taps
-  xdotool key Escape
-  e2e_wait_shot "$screen-in-game" 20 in_game_page
+  e2e_key_until "$screen-in-game" Escape in_game_page
   read_rows "$E2E_SHOT"
   click_row 2  # "End Game"
   e2e_wait_shot "$screen-ended" 20 main_page

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/fonts.h"
 #include "app/options.h"
 #include "app/video.h"
 #include "assets/static_assets.h"
@@ -15,6 +14,7 @@
 #include "tests/menu/menu_test_support.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/scripted_input.h"
+#include "text/fonts.h"
 
 namespace {
 

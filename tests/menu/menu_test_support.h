@@ -3,9 +3,9 @@
 #include <cmath>
 #include <iterator>
 
-#include "app/fonts.h"
 #include "app/video.h"
 #include "menu/menu_item.h"
+#include "text/fonts.h"
 
 // Glyph metrics for 'a' chosen for the tests, put in place of the font's
 // while alive, so hit boxes come out as round numbers.

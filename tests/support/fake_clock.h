@@ -1,19 +1,17 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/clock.h"
+#include "platform/seams.h"
 
 // Replaces the game's tick clock while alive. Each read returns the current
 // time and then moves it on by `step` ms, so code that spins on the clock
 // (the menu's pauses, Escape's wait) finishes when `step` is not 0.
 class FakeClock {
  public:
-  explicit FakeClock(uint32_t start = 1000, uint32_t step = 0) {
+  explicit FakeClock(uint32_t start = 1000, uint32_t step = 0) : seams_(nullptr, &Read) {
     now_ = start;
     step_ = step;
-    platform::SetTickSource(&Read);
   }
-  ~FakeClock() { platform::SetTickSource(nullptr); }
   FakeClock(const FakeClock&) = delete;
   FakeClock& operator=(const FakeClock&) = delete;
 
@@ -30,4 +28,5 @@ class FakeClock {
   }
   static inline uint32_t now_ = 0;
   static inline uint32_t step_ = 0;
+  platform::SeamGuard seams_;
 };

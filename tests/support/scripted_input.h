@@ -6,14 +6,13 @@
 #include <utility>
 #include <vector>
 
-#include "platform/input.h"
+#include "platform/seams.h"
 
 // A player's input, scripted: queued events, held keys and buttons, and the
 // pointer. Installed as the game's input source while alive.
 class ScriptedInput : public platform::InputSource {
  public:
-  ScriptedInput() : keys_(SDLK_LAST, 0) { platform::SetInputSource(this); }
-  ~ScriptedInput() override { platform::SetInputSource(nullptr); }
+  ScriptedInput() : keys_(SDLK_LAST, 0), seams_(this, nullptr) {}
   ScriptedInput(const ScriptedInput&) = delete;
   ScriptedInput& operator=(const ScriptedInput&) = delete;
 
@@ -83,4 +82,5 @@ class ScriptedInput : public platform::InputSource {
   int x_ = 0;
   int y_ = 0;
   std::vector<std::pair<int, int>> warps_;
+  platform::SeamGuard seams_;
 };

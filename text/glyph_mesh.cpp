@@ -1,4 +1,4 @@
-#include "app/glyph_mesh.h"
+#include "text/glyph_mesh.h"
 
 #include <GL/glu.h>
 #include FT_OUTLINE_H

@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_file.h"
-#include "platform/clock.h"
-#include "platform/input.h"
+#include "demo/demo_file.h"
+#include "platform/seams.h"
 
 // Replays a demo: while alive it is the game's input, clock and waits, and
 // answers every read with what the recording saw at the same read of the
@@ -64,7 +63,7 @@ class DemoPlayer : public platform::InputSource {
   bool clockStarted_ = false;
   uint32_t firstTick_ = 0;
   std::chrono::steady_clock::time_point wallStart_;
-  platform::InputSource* input_;
-  platform::TickSource clock_;
   static DemoPlayer* active_;
+  // Last, so the game's own input and clock are back before the rest goes.
+  platform::SeamGuard seams_;
 };

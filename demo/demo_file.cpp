@@ -1,4 +1,4 @@
-#include "app/demo_file.h"
+#include "demo/demo_file.h"
 
 #include <cstdio>
 #include <cstring>
@@ -25,11 +25,6 @@ enum DemoCode : uint8_t {
 
 constexpr size_t kHeaderSize = sizeof kDemoMagic + 2 + 2 + 4 + 2 + 2;
 constexpr size_t kChecksumSize = 4;
-
-
-uint32_t ZigZag(int32_t v) {
-  return (static_cast<uint32_t>(v) << 1) ^ static_cast<uint32_t>(v < 0 ? -1 : 0);
-}
 
 std::string Hex(unsigned v) {
   static const char kDigits[] = "0123456789abcdef";
@@ -136,45 +131,27 @@ bool ReadPlaySettings(ByteReader& reader, Settings& settings) {
 
 
 DemoWriter::DemoWriter(uint32_t randomState, int screenWidth, int screenHeight) {
-  bytes_.assign(kDemoMagic, kDemoMagic + sizeof kDemoMagic);
-  U16(kDemoVersion);
-  U16(0);
-  U32(randomState);
-  U16(static_cast<uint16_t>(screenWidth));
-  U16(static_cast<uint16_t>(screenHeight));
-}
-
-void DemoWriter::U16(uint16_t v) {
-  U8(static_cast<uint8_t>(v));
-  U8(static_cast<uint8_t>(v >> 8));
-}
-
-void DemoWriter::U32(uint32_t v) {
-  U16(static_cast<uint16_t>(v));
-  U16(static_cast<uint16_t>(v >> 16));
-}
-
-void DemoWriter::Varint(uint32_t v) {
-  while (v >= 0x80) {
-    U8(static_cast<uint8_t>(v | 0x80));
-    v >>= 7;
-  }
-  U8(static_cast<uint8_t>(v));
+  for (const auto byte : kDemoMagic) out_.U8(static_cast<uint8_t>(byte));
+  out_.U16(kDemoVersion);
+  out_.U16(0);
+  out_.U32(randomState);
+  out_.U16(static_cast<uint16_t>(screenWidth));
+  out_.U16(static_cast<uint16_t>(screenHeight));
 }
 
 void DemoWriter::PlaySettings(const Settings& settings) {
   if (ended_ || frameCount_ > 0) return;
-  U8(kCodePlaySettings);
-  U8(static_cast<uint8_t>(settings.mouseSensitivity));
-  U8(settings.invertLook ? 1 : 0);
-  for (uint16_t key : settings.keys) U16(key);
-  U16(static_cast<uint16_t>(settings.roundSeconds));
-  U8(settings.drones ? 1 : 0);
+  out_.U8(kCodePlaySettings);
+  out_.U8(static_cast<uint8_t>(settings.mouseSensitivity));
+  out_.U8(settings.invertLook ? 1 : 0);
+  for (uint16_t key : settings.keys) out_.U16(key);
+  out_.U16(static_cast<uint16_t>(settings.roundSeconds));
+  out_.U8(settings.drones ? 1 : 0);
 }
 
 void DemoWriter::Frame() {
   if (ended_) return;
-  U8(kCodeFrame);
+  out_.U8(kCodeFrame);
   ++frameCount_;
 }
 
@@ -183,55 +160,55 @@ void DemoWriter::Tick(uint32_t value) {
   uint32_t step = value - lastTick_;
   lastTick_ = value;
   if (step < 0x80) {
-    U8(static_cast<uint8_t>(kCodeShortTick | step));
+    out_.U8(static_cast<uint8_t>(kCodeShortTick | step));
   } else {
-    U8(kCodeTick);
-    Varint(step);
+    out_.U8(kCodeTick);
+    out_.Varint(step);
   }
 }
 
 void DemoWriter::Poll(const SDL_Event* event) {
   if (ended_) return;
   if (!event) {
-    U8(kCodeNoEvent);
+    out_.U8(kCodeNoEvent);
     return;
   }
   const SDL_Event& e = *event;
-  U8(kCodeEvent);
-  U8(e.type);
+  out_.U8(kCodeEvent);
+  out_.U8(e.type);
   switch (e.type) {
     case SDL_ACTIVEEVENT:
-      U8(e.active.gain);
-      U8(e.active.state);
+      out_.U8(e.active.gain);
+      out_.U8(e.active.state);
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-      U8(e.key.which);
-      U8(e.key.state);
-      U8(e.key.keysym.scancode);
-      U16(static_cast<uint16_t>(e.key.keysym.sym));
-      U16(static_cast<uint16_t>(e.key.keysym.mod));
-      U16(e.key.keysym.unicode);
+      out_.U8(e.key.which);
+      out_.U8(e.key.state);
+      out_.U8(e.key.keysym.scancode);
+      out_.U16(static_cast<uint16_t>(e.key.keysym.sym));
+      out_.U16(static_cast<uint16_t>(e.key.keysym.mod));
+      out_.U16(e.key.keysym.unicode);
       break;
     case SDL_MOUSEMOTION:
-      U8(e.motion.which);
-      U8(e.motion.state);
-      U16(e.motion.x);
-      U16(e.motion.y);
-      U16(static_cast<uint16_t>(e.motion.xrel));
-      U16(static_cast<uint16_t>(e.motion.yrel));
+      out_.U8(e.motion.which);
+      out_.U8(e.motion.state);
+      out_.U16(e.motion.x);
+      out_.U16(e.motion.y);
+      out_.U16(static_cast<uint16_t>(e.motion.xrel));
+      out_.U16(static_cast<uint16_t>(e.motion.yrel));
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-      U8(e.button.which);
-      U8(e.button.button);
-      U8(e.button.state);
-      U16(e.button.x);
-      U16(e.button.y);
+      out_.U8(e.button.which);
+      out_.U8(e.button.button);
+      out_.U8(e.button.state);
+      out_.U16(e.button.x);
+      out_.U16(e.button.y);
       break;
     case SDL_VIDEORESIZE:
-      U32(static_cast<uint32_t>(e.resize.w));
-      U32(static_cast<uint32_t>(e.resize.h));
+      out_.U32(static_cast<uint32_t>(e.resize.w));
+      out_.U32(static_cast<uint32_t>(e.resize.h));
       break;
     default:
       break;
@@ -241,14 +218,14 @@ void DemoWriter::Poll(const SDL_Event* event) {
 void DemoWriter::KeyRead(const std::vector<DemoKeyChange>& changes) {
   if (ended_) return;
   if (changes.empty()) {
-    U8(kCodeKeysSame);
+    out_.U8(kCodeKeysSame);
     return;
   }
-  U8(kCodeKeys);
-  Varint(static_cast<uint32_t>(changes.size()));
+  out_.U8(kCodeKeys);
+  out_.Varint(static_cast<uint32_t>(changes.size()));
   for (const DemoKeyChange& change : changes) {
-    U16(change.key);
-    U8(change.value);
+    out_.U16(change.key);
+    out_.U8(change.value);
   }
 }
 
@@ -256,29 +233,29 @@ void DemoWriter::Pointer(const DemoPointer& p) {
   if (ended_) return;
   if (pointerSeen_ && p.buttons == lastPointer_.buttons && p.x == lastPointer_.x &&
       p.y == lastPointer_.y) {
-    U8(kCodePointerSame);
+    out_.U8(kCodePointerSame);
     return;
   }
   pointerSeen_ = true;
   lastPointer_ = p;
-  U8(kCodePointer);
-  U8(p.buttons);
-  Varint(ZigZag(p.x));
-  Varint(ZigZag(p.y));
+  out_.U8(kCodePointer);
+  out_.U8(p.buttons);
+  out_.SignedVarint(p.x);
+  out_.SignedVarint(p.y);
 }
 
 void DemoWriter::End() {
   if (ended_) return;
-  U8(kCodeEnd);
-  U32(frameCount_);
-  U32(Crc32(bytes_.data(), bytes_.size(), checksum_));
+  out_.U8(kCodeEnd);
+  out_.U32(frameCount_);
+  out_.U32(Crc32(out_.Bytes().data(), out_.Size(), checksum_));
   ended_ = true;
 }
 
 std::vector<uint8_t> DemoWriter::TakeBytes() {
-  if (!ended_) checksum_ = Crc32(bytes_.data(), bytes_.size(), checksum_);
+  if (!ended_) checksum_ = Crc32(out_.Bytes().data(), out_.Size(), checksum_);
   std::vector<uint8_t> taken;
-  taken.swap(bytes_);
+  taken.swap(out_.Bytes());
   return taken;
 }
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/fonts.h"
-#include "platform/font_face.h"
+#include "text/font_face.h"
+#include "text/fonts.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "assets/p3d_model.h"
-#include "tests/level/tool_run.h"
+#include "tests/tools/tool_run.h"
 #include "tests/support/gl_context.h"
 #include "tools/content/bmp_writer.h"
 

@@ -1,4 +1,4 @@
-#include "app/fonts.h"
+#include "text/fonts.h"
 
 #include <GL/gl.h>
 

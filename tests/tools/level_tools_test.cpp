@@ -7,7 +7,7 @@
 
 #include "level/level_reader.h"
 #include "level/vertex_colours.h"
-#include "tests/level/tool_run.h"
+#include "tests/tools/tool_run.h"
 #include "tests/support/gl_context.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "app/fonts.h"
-#include "app/glyph_mesh.h"
-#include "platform/font_face.h"
+#include "text/font_face.h"
+#include "text/fonts.h"
+#include "text/glyph_mesh.h"
 
 namespace {
 

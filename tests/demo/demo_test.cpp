@@ -17,11 +17,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/demo.h"
-#include "app/demo_file.h"
 #include "app/game.h"
+#include "app/video.h"
 #include "assets/byte_reader.h"
 #include "assets/static_assets.h"
+#include "demo/demo_file.h"
+#include "demo/demo_session.h"
 #include "platform/crc32.h"
 #include "tests/support/damaged_file.h"
 #include "tests/support/fake_clock.h"
@@ -233,7 +234,7 @@ pid_t StartRecording(const std::string& path, int frames, const std::string& log
     std::fprintf(stderr, "%s\n", error.c_str());
     _exit(3);
   }
-  session.Start();
+  session.Start(gScreenWidth, gScreenHeight);
   int frame = 0;
   for (; frames == 0 || frame < frames; ++frame) {
     if (!DemoFrameBegins()) break;
@@ -323,7 +324,7 @@ TEST(DemoRecording, AFailingWriteStopsPlayAtOnceAndLeavesTheFileAsItWas) {
   DemoSession session;
   std::string error;
   ASSERT_TRUE(session.Open(dir.File("gone/k.dem"), "", "", error)) << error;
-  session.Start();
+  session.Start(gScreenWidth, gScreenHeight);
   EXPECT_TRUE(DemoFrameBegins());
   platform::Ticks();
   std::filesystem::remove_all(dir.File("gone"));
@@ -488,7 +489,7 @@ TEST_F(DemoReplay, PlayAndTimedemoBothFailAReplayThatLeavesItsPath) {
     std::string error;
     const std::string path = dir.File("off.dem");
     ASSERT_TRUE(session.Open("", timedemo ? "" : path, timedemo ? path : "", error)) << error;
-    session.Start();
+    session.Start(gScreenWidth, gScreenHeight);
     Game game;
     ASSERT_TRUE(game.Startup());
     game.StartLoop();
@@ -496,7 +497,7 @@ TEST_F(DemoReplay, PlayAndTimedemoBothFailAReplayThatLeavesItsPath) {
     }
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(session.Finish(game)) << (timedemo ? "--timedemo" : "--play");
+    EXPECT_FALSE(session.Finish(WorldStateHash(game.world, game.camera))) << (timedemo ? "--timedemo" : "--play");
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(testing::internal::GetCapturedStderr().find("left the recorded path"),
               std::string::npos);
@@ -617,7 +618,7 @@ TEST_F(DemoReplay, ADemoReplaysWithTheSettingsItWasRecordedWith) {
       EXPECT_TRUE(session.UseRecordedSettings(gSettings, false));
       EXPECT_EQ(gSettings.keys[kBindThrust], SDLK_d);
     }
-    session.Start();
+    session.Start(gScreenWidth, gScreenHeight);
     Game game;
     ASSERT_TRUE(game.Startup());
     game.StartLoop();
@@ -626,7 +627,7 @@ TEST_F(DemoReplay, ADemoReplaysWithTheSettingsItWasRecordedWith) {
     const uint64_t replayed = WorldStateHash(game.world, game.camera);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    session.Finish(game);
+    session.Finish(WorldStateHash(game.world, game.camera));
     testing::internal::GetCapturedStdout();
     testing::internal::GetCapturedStderr();
     if (useRecorded) {

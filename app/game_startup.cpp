@@ -10,35 +10,32 @@
 #include <string>
 #include <vector>
 
-#include "app/fonts.h"
+#include "app/failure.h"
 #include "app/game.h"
 #include "app/shader_support.h"
 #include "app/sound_settings.h"
 #include "app/video.h"
 #include "assets/byte_reader.h"
 #include "assets/static_assets.h"
+#include "text/fonts.h"
 
 namespace {
 
 // Start-up stops at the first step that fails, with one line that names it.
-bool Fail(const char* step, const char* path, const std::string& reason) {
-  if (path) {
-    std::fprintf(stderr, "driftwing: start-up failed: %s \"%s\": %s\n", step, path,
-                 reason.c_str());
-  } else {
-    std::fprintf(stderr, "driftwing: start-up failed: %s: %s\n", step, reason.c_str());
-  }
+bool FailedStep(const char* step, const char* path, const std::string& reason) {
+  const std::string where = path ? std::string(" \"") + path + "\"" : std::string();
+  Fail(std::string("start-up failed: ") + step + where + ": " + reason);
   return false;
 }
 
 bool LoadModel(P3dModel& model, const char* path) {
   std::string error;
-  return model.Load(path, error) || Fail("loading the model", path, error);
+  return model.Load(path, error) || FailedStep("loading the model", path, error);
 }
 
 bool LoadMaterial(Material& material, const char* path) {
   std::string error;
-  return material.Load(path, true, error) || Fail("loading the bitmap", path, error);
+  return material.Load(path, true, error) || FailedStep("loading the bitmap", path, error);
 }
 
 // Read through the one checked file reader, so a directory, device or FIFO
@@ -47,17 +44,17 @@ Mix_Chunk* LoadChunk(const char* path) {
   std::vector<uint8_t> bytes;
   std::string error;
   if (!ReadWholeFile(path, bytes, error)) {
-    Fail("loading the sound", path, error);
+    FailedStep("loading the sound", path, error);
     return nullptr;
   }
   if (bytes.empty()) {
-    Fail("loading the sound", path, "the file is empty");
+    FailedStep("loading the sound", path, "the file is empty");
     return nullptr;
   }
   // The chunk keeps its own converted copy of the samples.
   SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   Mix_Chunk* chunk = stream ? Mix_LoadWAV_RW(stream, 1) : nullptr;
-  if (!chunk) Fail("loading the sound", path, Mix_GetError());
+  if (!chunk) FailedStep("loading the sound", path, Mix_GetError());
   return chunk;
 }
 
@@ -96,15 +93,15 @@ bool Game::Startup() {
   std::string error;
   hudFont = 0;
   if (!BuildHudFont(error)) {
-    return Fail("building the HUD font", "Impact", error);
+    return FailedStep("building the HUD font", "Impact", error);
   }
   titleFont = 0;
   if (!BuildOutlineFont(titleFont, "Impact", 12, 0.1f, metrics, error)) {
-    return Fail("building the menu font", "Impact", error);
+    return FailedStep("building the menu font", "Impact", error);
   }
   gMenuFont = titleFont;
   // Without its background the menu is white text on white: unreadable.
-  if (!menu.Build(error)) return Fail("loading the bitmap", "textures/menu_bg.bmp", error);
+  if (!menu.Build(error)) return FailedStep("loading the bitmap", "textures/menu_bg.bmp", error);
   // Without its own texture the menu ship still turns, untextured.
   if (!menu.LoadShipMaterial(error)) {
     std::fprintf(stderr, "driftwing: the menu ship goes untextured: \"textures/concrete0.bmp\": %s\n",

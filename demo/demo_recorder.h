@@ -2,9 +2,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/demo_file.h"
-#include "platform/clock.h"
-#include "platform/input.h"
+#include "demo/demo_file.h"
+#include "platform/seams.h"
 
 // Records a demo: while alive it stands between the game and the input and
 // clock sources that were installed when it was made, passing on what they
@@ -39,9 +38,9 @@ class DemoRecorder : public platform::InputSource {
   void SyncKeys();
 
   DemoWriter writer_;
-  platform::InputSource* input_;
-  platform::TickSource clock_;
   std::vector<uint8_t> keys_;
   std::vector<DemoKeyChange> changes_;
   static DemoRecorder* active_;
+  // Last, so the game's own input and clock are back before the rest goes.
+  platform::SeamGuard seams_;
 };

@@ -14,7 +14,7 @@
 #include <map>
 
 #include "platform/file_writer.h"
-#include "tests/level/tool_run.h"
+#include "tests/tools/tool_run.h"
 #include "tests/support/gl_context.h"
 
 namespace fs = std::filesystem;

@@ -1,26 +1,17 @@
-#include "app/demo_recorder.h"
+#include "demo/demo_recorder.h"
 
 DemoRecorder* DemoRecorder::active_ = nullptr;
 
 DemoRecorder::DemoRecorder(uint32_t randomState, int screenWidth, int screenHeight,
                            const Settings& play)
     : writer_(randomState, screenWidth, screenHeight),
-      input_(platform::CurrentInputSource()),
-      clock_(platform::CurrentTickSource()),
-      keys_(kDemoKeyCount, 0) {
+      keys_(kDemoKeyCount, 0),
+      seams_(this, &RecordTicks, &RecordSpin) {
   writer_.PlaySettings(play);
   active_ = this;
-  platform::SetInputSource(this);
-  platform::SetTickSource(&RecordTicks);
-  platform::SetSpinWait(&RecordSpin);
 }
 
-DemoRecorder::~DemoRecorder() {
-  platform::SetSpinWait(nullptr);
-  platform::SetTickSource(clock_);
-  platform::SetInputSource(input_);
-  active_ = nullptr;
-}
+DemoRecorder::~DemoRecorder() { active_ = nullptr; }
 
 const std::vector<uint8_t>& DemoRecorder::Finish() {
   writer_.End();
@@ -28,18 +19,18 @@ const std::vector<uint8_t>& DemoRecorder::Finish() {
 }
 
 uint32_t DemoRecorder::RecordTicks() {
-  uint32_t now = active_->clock_();
+  uint32_t now = active_->seams_.Clock()();
   active_->writer_.Tick(now);
   return now;
 }
 
 // Only where the wait ended is worth keeping: a replay jumps there.
 void DemoRecorder::RecordSpin(uint32_t until) {
-  active_->writer_.Tick(platform::SpinOn(active_->clock_, until));
+  active_->writer_.Tick(platform::SpinOn(active_->seams_.Clock(), until));
 }
 
 int DemoRecorder::PollEvent(SDL_Event* event) {
-  int got = input_->PollEvent(event);
+  int got = seams_.Input()->PollEvent(event);
   writer_.Poll(got ? event : nullptr);
   SyncKeys();  // the poll may have changed the key array
   return got;
@@ -51,7 +42,7 @@ const uint8_t* DemoRecorder::KeyState() {
 }
 
 void DemoRecorder::SyncKeys() {
-  const uint8_t* live = input_->KeyState();
+  const uint8_t* live = seams_.Input()->KeyState();
   changes_.clear();
   for (int key = 0; key < kDemoKeyCount; ++key) {
     if (live[key] != keys_[key]) {
@@ -64,11 +55,11 @@ void DemoRecorder::SyncKeys() {
 
 uint8_t DemoRecorder::MouseState(int* x, int* y) {
   DemoPointer pointer;
-  pointer.buttons = input_->MouseState(&pointer.x, &pointer.y);
+  pointer.buttons = seams_.Input()->MouseState(&pointer.x, &pointer.y);
   writer_.Pointer(pointer);
   if (x) *x = pointer.x;
   if (y) *y = pointer.y;
   return pointer.buttons;
 }
 
-void DemoRecorder::WarpMouse(int x, int y) { input_->WarpMouse(x, y); }
+void DemoRecorder::WarpMouse(int x, int y) { seams_.Input()->WarpMouse(x, y); }

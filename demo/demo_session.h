@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_player.h"
-#include "app/demo_recorder.h"
+#include "demo/demo_player.h"
+#include "demo/demo_recorder.h"
 #include "platform/file_writer.h"
 #include "settings/settings.h"
-
-class Camera;
-class Game;
-class World;
 
 // What the command line asked of demos (--record, --play, --timedemo), for
 // one run of the game. Open it first; start it after the window opens and
@@ -35,10 +31,12 @@ class DemoSession {
   // defaults when it keeps none) and, unless `keepSize`, at its recorded
   // size; nothing else changes. True when replaying.
   bool UseRecordedSettings(Settings& settings, bool keepSize) const;
-  // From here on the game's input and clock are recorded or replayed. A
+  // From here on the game's input and clock are recorded or replayed, on a
+  // screen of the size given (a recording keeps it; a replay on another
+  // size says the view may turn differently). A
   // recording from here on ends with the frame when SIGINT, SIGTERM or
   // SIGHUP comes, and is kept.
-  void Start();
+  void Start(int screenWidth, int screenHeight);
   // Called as each frame of the loop begins; false when a replay is over, or
   // a recording has stopped: on a signal, or when its file cannot be written
   // (the reason is printed at once).
@@ -46,7 +44,6 @@ class DemoSession {
   // After the loop: puts the recording in place, or prints the world's hash
   // or the timedemo's line. False when that failed or the replay left its
   // path.
-  bool Finish(const Game& game);
   bool Finish(uint64_t worldHash);
   // When a signal stopped the recording: ends the program by it now, as it
   // would have ended without the recording.
@@ -75,10 +72,6 @@ class DemoSession {
 
 // The loop's hook: true unless a demo being replayed has run out.
 bool DemoFrameBegins();
-
-// A hash of what a replay must reproduce: each entity's kind, position and
-// velocity, and the camera's position and angles.
-uint64_t WorldStateHash(const World& world, const Camera& camera);
 
 // "<frames> frames, <seconds> seconds: <fps> fps (median <ms> ms, p99 <ms> ms
 // per frame)" for the given frame times.

@@ -1,4 +1,4 @@
-#include "app/input.h"
+#include "app/game_input.h"
 
 #include <SDL.h>
 

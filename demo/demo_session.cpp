@@ -1,4 +1,4 @@
-#include "app/demo.h"
+#include "demo/demo_session.h"
 
 #include <SDL.h>
 #include <signal.h>
@@ -8,10 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/game.h"
-#include "app/video.h"
 #include "world/explosion.h"
-#include "world/world_hash.h"
 
 namespace {
 
@@ -74,10 +71,10 @@ bool DemoSession::UseRecordedSettings(Settings& settings, bool keepSize) const {
   return true;
 }
 
-void DemoSession::Start() {
+void DemoSession::Start(int screenWidth, int screenHeight) {
   if (mode_ == kNone) return;
   if (mode_ == kRecord) {
-    recorder_ = std::make_unique<DemoRecorder>(ParticleRandomState(), gScreenWidth, gScreenHeight,
+    recorder_ = std::make_unique<DemoRecorder>(ParticleRandomState(), screenWidth, screenHeight,
                                                gSettings);
     // SA_RESTART: a signal must not fail a read or write elsewhere.
     gStopSignal = 0;
@@ -89,12 +86,12 @@ void DemoSession::Start() {
     for (int i = 0; i < 3; ++i) sigaction(kStopSignals[i], &action, &gPreviousActions[i]);
     signalsTaken_ = true;
   } else {
-    if (demo_.screenWidth != gScreenWidth || demo_.screenHeight != gScreenHeight) {
+    if (demo_.screenWidth != screenWidth || demo_.screenHeight != screenHeight) {
       std::fprintf(stderr,
                    "driftwing: the demo %s was recorded at %dx%d, the screen is %dx%d: the "
                    "view may turn differently\n",
-                   path_.c_str(), demo_.screenWidth, demo_.screenHeight, gScreenWidth,
-                   gScreenHeight);
+                   path_.c_str(), demo_.screenWidth, demo_.screenHeight, screenWidth,
+                   screenHeight);
     }
     SetParticleRandomState(demo_.randomState);
     player_ = std::make_unique<DemoPlayer>(std::move(demo_));
@@ -179,10 +176,6 @@ void DemoSession::PassOnStopSignal() const {
   raise(stopSignal_);
 }
 
-bool DemoSession::Finish(const Game& game) {
-  return Finish(WorldStateHash(game.world, game.camera));
-}
-
 bool DemoSession::Finish(uint64_t hash) {
   if (gActiveSession == this) gActiveSession = nullptr;
   if (mode_ == kNone) return true;
@@ -221,16 +214,6 @@ bool DemoSession::Finish(uint64_t hash) {
 }
 
 bool DemoFrameBegins() { return gActiveSession ? gActiveSession->BeginFrame() : true; }
-
-uint64_t WorldStateHash(const World& world, const Camera& camera) {
-  Fnv1a h;
-  AddWorld(h, world);
-  h.Add(camera.position);
-  h.Add(camera.pitch);
-  h.Add(camera.yaw);
-  h.Add(camera.roll);
-  return h.Value();
-}
 
 std::string TimedemoLine(const std::vector<double>& frameSeconds) {
   std::vector<double> sorted(frameSeconds);

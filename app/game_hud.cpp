@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/fonts.h"
 #include "app/game.h"
+#include "app/game_input.h"
 #include "app/video.h"
-#include "app/input.h"
 #include "level/collision.h"
+#include "text/fonts.h"
 #include "world/player_ship.h"
 
 namespace {

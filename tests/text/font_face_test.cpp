@@ -1,4 +1,4 @@
-#include "platform/font_face.h"
+#include "text/font_face.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/demo_player.h"
+#include "demo/demo_player.h"
 
 #include <thread>
 #include <utility>
@@ -8,22 +8,13 @@ DemoPlayer* DemoPlayer::active_ = nullptr;
 DemoPlayer::DemoPlayer(Demo demo)
     : demo_(std::move(demo)),
       keys_(kDemoKeyCount, 0),
-      input_(platform::CurrentInputSource()),
-      clock_(platform::CurrentTickSource()) {
+      seams_(this, &ReplayTicks, &ReplaySpin) {
   if (demo_.frames.empty()) demo_.frames.push_back(DemoFrameStart{});
   if (!demo_.ticks.empty()) now_ = demo_.ticks.front();
   active_ = this;
-  platform::SetInputSource(this);
-  platform::SetTickSource(&ReplayTicks);
-  platform::SetSpinWait(&ReplaySpin);
 }
 
-DemoPlayer::~DemoPlayer() {
-  platform::SetSpinWait(nullptr);
-  platform::SetTickSource(clock_);
-  platform::SetInputSource(input_);
-  active_ = nullptr;
-}
+DemoPlayer::~DemoPlayer() { active_ = nullptr; }
 
 uint32_t DemoPlayer::End(uint32_t DemoFrameStart::*field, size_t listSize) const {
   if (frame_ + 1 < demo_.frames.size()) return demo_.frames[frame_ + 1].*field;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/byte_writer.h"
 #include "settings/settings.h"
 
 class ByteReader;
@@ -98,18 +99,13 @@ class DemoWriter {
   void End();
 
   // The bytes written and not yet taken.
-  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  const std::vector<uint8_t>& Bytes() const { return out_.Bytes(); }
   // Hands over Bytes(), which then starts empty again.
   std::vector<uint8_t> TakeBytes();
   uint32_t FrameCount() const { return frameCount_; }
 
  private:
-  void U8(uint8_t v) { bytes_.push_back(v); }
-  void U16(uint16_t v);
-  void U32(uint32_t v);
-  void Varint(uint32_t v);
-
-  std::vector<uint8_t> bytes_;
+  ByteWriter out_;
   uint32_t checksum_ = 0;  // of the bytes taken
   uint32_t lastTick_ = 0;
   DemoPointer lastPointer_;
