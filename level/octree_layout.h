@@ -51,8 +51,6 @@ constexpr int32_t kOctreeLevelsAlwaysAllowed = 6;
 // Bytes of a node record without its triangle references: the leaf flag,
 // the box's minimum and maximum and the reference count.
 constexpr uint64_t kOctreeNodeRecordSize = 29;
-// Bytes of a stored reference: its material and its triangle.
-constexpr uint64_t kOctreeRefRecordSize = 8;
 // The game packs a reference's triangle index into the low 29 bits and the
 // material (0 to 5) into the top 3, so the octree indexes at most this many
 // triangles (a level file of over 6 GB).

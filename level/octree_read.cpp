@@ -1,6 +1,5 @@
 #include "level/octree.h"
 
-#include <cstring>
 #include <memory>
 #include <string>
 #if defined(__SSE2__)
@@ -8,6 +7,7 @@
 #endif
 
 #include "assets/byte_reader.h"
+#include "assets/vector_reader.h"
 #include "level/level_data.h"
 #include "level/octree_ray_index.h"
 #include "world/vector3.h"
@@ -63,22 +63,6 @@ inline void CellCoordinates(const Vector3& centre, const Vector3& cellWidth,
   cell[2] = CellCoordinate(centre.z, cellWidth.z, inverseWidth.z, n);
 }
 
-uint32_t LoadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-float LoadF32(const uint8_t* p) {
-  uint32_t bits = LoadU32(p);
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
-
-Vector3 LoadVector3(const uint8_t* p) {
-  return Vector3(LoadF32(p), LoadF32(p + 4), LoadF32(p + 8));
-}
-
 std::string NodeName(int32_t index) {
   return "octree node " + std::to_string(index) + " (depth " +
          std::to_string(OctreeDepth(index)) + ")";
@@ -88,8 +72,8 @@ std::string NodeName(int32_t index) {
 bool FailOnReference(ByteReader& reader, int32_t index, const uint8_t* block, int32_t n,
                      uint32_t triangleCount) {
   for (int32_t k = 0; k < n; ++k) {
-    const int32_t material = static_cast<int32_t>(LoadU32(block + 8 * k));
-    const int32_t triangle = static_cast<int32_t>(LoadU32(block + 8 * k + 4));
+    const int32_t material = static_cast<int32_t>(ByteReader::DecodeU32(block + 8 * k));
+    const int32_t triangle = static_cast<int32_t>(ByteReader::DecodeU32(block + 8 * k + 4));
     if (material < 0 || material >= kMaxLevelMaterials) {
       reader.Fail(NodeName(index) + ": material index " + std::to_string(material) +
                   " is outside 0.." + std::to_string(kMaxLevelMaterials - 1));
@@ -116,9 +100,9 @@ bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount,
   const uint8_t* record = reader.Next(kOctreeNodeRecordSize);
   if (record == nullptr) return false;
   OctreeNode& node = nodes_[index];
-  node.boxMin = LoadVector3(record + 1);
-  node.boxMax = LoadVector3(record + 13);
-  int32_t count = static_cast<int32_t>(LoadU32(record + 25));
+  node.boxMin = DecodeVector3(record + 1);
+  node.boxMax = DecodeVector3(record + 13);
+  int32_t count = static_cast<int32_t>(ByteReader::DecodeU32(record + 25));
   if (count < 0) {
     reader.Fail(NodeName(index) + ": negative reference count " + std::to_string(count));
     return false;
@@ -153,8 +137,8 @@ bool Octree::ReadNode(ByteReader& reader, int32_t index, uint32_t triangleCount,
     uint32_t* packed = &refs_[at];
     bool bad = false;
     for (int32_t k = 0; k < n; ++k) {
-      const uint32_t material = LoadU32(block + 8 * k);
-      const uint32_t triangle = LoadU32(block + 8 * k + 4);
+      const uint32_t material = ByteReader::DecodeU32(block + 8 * k);
+      const uint32_t triangle = ByteReader::DecodeU32(block + 8 * k + 4);
       bad |= (material >= static_cast<uint32_t>(kMaxLevelMaterials)) | (triangle >= triangleCount);
       packed[k] = triangle | material << 29;
     }
