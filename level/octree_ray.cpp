@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <utility>
 
 #include "level/level_data.h"
 #include "level/octree_ray_index.h"
@@ -383,28 +382,8 @@ bool Octree::RayCast(const Ray* ray, float maxDistance, float* hitDistance) cons
 }
 
 bool RayHitsBox(const Ray* ray, const Vector3& min, const Vector3& max) {
-  float tNear = 0.0f;
-  float tFar = kFarthest;
-  const float origin[3] = {ray->origin.x, ray->origin.y, ray->origin.z};
-  const float direction[3] = {ray->direction.x, ray->direction.y, ray->direction.z};
-  const float low[3] = {min.x, min.y, min.z};
-  const float high[3] = {max.x, max.y, max.z};
-  for (int axis = 0; axis < 3; ++axis) {
-    float o = origin[axis];
-    float d = direction[axis];
-    if (std::fabs(d) < 0.0001f) {
-      if (o < low[axis] || o > high[axis]) return false;
-      continue;
-    }
-    float inverse = 1.0f / d;
-    float t1 = (low[axis] - o) * inverse;
-    float t2 = (high[axis] - o) * inverse;
-    if (t1 > t2) std::swap(t1, t2);
-    if (t1 > tNear) tNear = t1;
-    if (t2 < tFar) tFar = t2;
-    if (tNear > tFar) return false;
-  }
-  return true;
+  float entry = 0.0f;
+  return RaySlabs(*ray).Hits(min, max, &entry);
 }
 
 bool SegmentHitsTriangle(const Ray* ray, const Vector3& a, const Vector3& b, const Vector3& c,

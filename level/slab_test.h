@@ -37,9 +37,9 @@ inline unsigned LaneBits(LaneMask mask) {
 #endif
 }
 
-// The slab test of RayHitsBox with the inverse direction worked out once
-// per ray: the same arithmetic, so the same boxes pass, and the distance
-// along the ray at which the box is entered.
+// The slab test, with the inverse direction worked out once per ray:
+// whether the ray from its origin on crosses a box (all RayHitsBox asks),
+// and the distance along it at which the box is entered.
 struct RaySlabs {
   explicit RaySlabs(const Ray& ray) {
     const float o[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
@@ -61,8 +61,8 @@ struct RaySlabs {
     return anyParallel ? Slabs<true>(min, max, entry) : Slabs<false>(min, max, entry);
   }
 
-  // A slab with a NaN bound is passed over; a parallel one, when there may
-  // be one, passes only an origin within it.
+  // A NaN bound is passed over, the other bound of its slab still counts;
+  // a parallel slab, when there may be one, passes only an origin within it.
   template <bool kMayBeParallel>
   bool Slabs(const Vector3& min, const Vector3& max, float* entry) const {
     const float low[3] = {min.x, min.y, min.z};
@@ -76,8 +76,9 @@ struct RaySlabs {
       }
       const float t1 = (low[axis] - origin[axis]) * inverse[axis];
       const float t2 = (high[axis] - origin[axis]) * inverse[axis];
-      const float enter = t1 < t2 ? t1 : t2;
-      const float leave = t1 < t2 ? t2 : t1;
+      // Where one is NaN, t1 counts as the entry and t2 as the exit.
+      const float enter = t1 > t2 ? t2 : t1;
+      const float leave = t1 > t2 ? t1 : t2;
       tNear = enter > tNear ? enter : tNear;
       tFar = leave < tFar ? leave : tFar;
     }
