@@ -79,9 +79,7 @@ int16_t ByteReader::I16() { return static_cast<int16_t>(U16()); }
 
 uint32_t ByteReader::U32() {
   const uint8_t* p;
-  if (!Take(4, &p)) return 0;
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return Take(4, &p) ? DecodeU32(p) : 0;
 }
 
 int32_t ByteReader::I32() { return static_cast<int32_t>(U32()); }
@@ -105,10 +103,8 @@ int32_t ByteReader::SignedVarint() {
 }
 
 float ByteReader::F32() {
-  uint32_t bits = U32();
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+  const uint8_t* p;
+  return Take(4, &p) ? DecodeF32(p) : 0.0f;
 }
 
 void ByteReader::Bytes(void* out, size_t count) {

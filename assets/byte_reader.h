@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,18 @@ class ByteReader {
     }
     const uint8_t* p;
     return Take(count, &p) ? p : nullptr;
+  }
+  // The little-endian values at `p`, decoded as the reads above decode
+  // them: for a record taken whole with Next and parsed in place.
+  static uint32_t DecodeU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  }
+  static float DecodeF32(const uint8_t* p) {
+    const uint32_t bits = DecodeU32(p);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
   }
   // Copies `count` bytes, or zero-fills `out` and fails if fewer remain.
   void Bytes(void* out, size_t count);

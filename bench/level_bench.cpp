@@ -110,7 +110,7 @@ void Prepare(BenchLevel& level) {
   }
   gLevelVertices = level.data.positions.data();
   gLevelTriangles = level.data.triangles.data();
-  const Vector3 lo = level.data.octree.root->boxMin, hi = level.data.octree.root->boxMax;
+  const Vector3 lo = level.data.octree.Root()->boxMin, hi = level.data.octree.Root()->boxMax;
   std::mt19937 random(7);
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
   auto inner = [&](float a, float b) { return a + (b - a) * (0.1f + 0.8f * unit(random)); };
@@ -200,7 +200,7 @@ void Label(benchmark::State& state, const BenchLevel& level, const char* what = 
   std::string label = state.range(0) == 0 ? "default level" : "large level";
   if (what) label += std::string(", ") + what;
   state.SetLabel(label + ", " + std::to_string(level.data.triangleCount) + " triangles, " +
-                 std::to_string(level.data.octree.levelCount) + " octree levels");
+                 std::to_string(level.data.octree.LevelCount()) + " octree levels");
   state.SetItemsProcessed(state.iterations());
 }
 
@@ -304,7 +304,7 @@ void RayEveryTriangle(benchmark::State& state) {
 // nothing.
 void IndexMemory(benchmark::State& state) {
   BenchLevel& level = LevelFor(state);
-  for (auto _ : state) benchmark::DoNotOptimize(level.data.octree.root);
+  for (auto _ : state) benchmark::DoNotOptimize(level.data.octree.Root());
   double triangles = static_cast<double>(level.data.triangleCount);
   double octree = static_cast<double>(level.data.octree.MemoryBytes());
   double embree = static_cast<double>(level.embree->Bytes());

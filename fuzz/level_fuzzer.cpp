@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   gLevelVertices = level.positions.data();
   gLevelTriangles = level.triangles.data();
   const Octree& octree = level.octree;
-  if (octree.root != nullptr) {
-    Query(octree, (octree.root->boxMin + octree.root->boxMax) * 0.5f);
+  if (octree.Root() != nullptr) {
+    Query(octree, (octree.Root()->boxMin + octree.Root()->boxMax) * 0.5f);
     if (!level.spawnPoints.empty()) Query(octree, level.spawnPoints[0].position);
     for (size_t i = 0; i < level.positions.size() && i < 3; ++i) {
       Query(octree, level.positions[i] + Vector3(0, 1, 0));

@@ -5,6 +5,7 @@
 #include "assets/texture.h"
 #include "level/level_data.h"
 #include "level/octree.h"
+#include "level/query_stamp.h"
 #include "world/entity.h"
 
 int32_t gPolygonsTested = 0;
@@ -73,31 +74,31 @@ bool BoxContains(const Vector3& min, const Vector3& max, const Vector3& p) {
 void Octree::Collide(Entity* entity, float*, float) const { CollideSphere(entity); }
 
 void Octree::CollideSphere(Entity* entity) const {
-  if (root == nullptr) return;
+  if (root_ == nullptr) return;
   float r = entity->radius;
   // The deepest level whose cells are at least r wide on every axis.
-  int32_t depth = levelCount - 1;
-  for (int32_t l = 0; l < levelCount; ++l) {
-    const Vector3& s = cellSize[l];
+  int32_t depth = levelCount_ - 1;
+  for (int32_t l = 0; l < levelCount_; ++l) {
+    const Vector3& s = cellSize_[l];
     if (s.x < r || s.y < r || s.z < r) {
       depth = l - 1;
       break;
     }
   }
-  if (!BoxContains(root->boxMin, root->boxMax, entity->position)) return;
-  Vector3 p = entity->position + offset;
+  if (!BoxContains(root_->boxMin, root_->boxMax, entity->position)) return;
+  Vector3 p = entity->position + offset_;
   if (depth < 0) return;
   Vector3 lo = p - Vector3(r, r, r);
   Vector3 hi = p + Vector3(r, r, r);
   uint32_t stamp = NextQueryStamp();
   if (entity->kind == kKindPlayerShip) gPolygonsTested = 0;
   if (depth == 0) {
-    CollideNode(root, stamp, entity);
+    CollideNode(root_, stamp, entity);
     return;
   }
 
-  int32_t n = cellsPerAxis[depth];
-  const Vector3& s = cellSize[depth];
+  int32_t n = cellsPerAxis_[depth];
+  const Vector3& s = cellSize_[depth];
   Vector3 inverse(1.0f / s.x, 1.0f / s.y, 1.0f / s.z);
   int32_t ix0, ix1, iy0, iy1, iz0, iz1;
   // A sphere whose box reaches past the grid on any side is not collided.
@@ -113,7 +114,7 @@ void Octree::CollideSphere(Entity* entity) const {
       for (int32_t z = iz0; z <= iz1; ++z) {
         int32_t node = NodeInCell(depth, x, y, z);
         // Empty where a leaf ends the tree above this depth.
-        if (node >= 0) CollideNode(&nodes[node], stamp, entity);
+        if (node >= 0) CollideNode(&nodes_[node], stamp, entity);
       }
     }
   }

@@ -196,7 +196,7 @@ bool ReadSpawnPoints(ByteReader& reader, LevelData& out) {
       return false;
     }
     // A drone flies by the level's collision, which holds only inside its box.
-    const OctreeNode* root = out.octree.root;
+    const OctreeNode* root = out.octree.Root();
     if (spawn.IsDrone() && root && !BoxContains(root->boxMin, root->boxMax, spawn.position)) {
       reader.Fail("drone spawn point " + std::to_string(i) + " at (" +
                   PointText(spawn.position) + ") lies outside the level's box");

@@ -58,10 +58,10 @@ TEST(LevelFile, ReadsBackEverythingTheWriterWroteWithPathNodesAtYZero) {
                          source.groups[0].indices.begin(), source.groups[0].indices.end()));
   EXPECT_EQ(data.groups[0].count, 9);
   EXPECT_EQ(data.groups[1].material, 1);
-  ASSERT_EQ(data.octree.levelCount, 2);
-  ASSERT_EQ(data.octree.nodes.size(), source.octreeNodes.size());
+  ASSERT_EQ(data.octree.LevelCount(), 2);
+  ASSERT_EQ(data.octree.Nodes().size(), source.octreeNodes.size());
   for (size_t i = 0; i < source.octreeNodes.size(); ++i) {
-    const OctreeNode& node = data.octree.nodes[i];
+    const OctreeNode& node = data.octree.Nodes()[i];
     const SourceOctreeNode& written = source.octreeNodes[i];
     EXPECT_EQ(node.IsLeaf(), written.isLeaf != 0) << i;
     EXPECT_TRUE(Same(node.boxMin, written.boxMin) && Same(node.boxMax, written.boxMax)) << i;
@@ -97,12 +97,12 @@ TEST(WorldLoad, PlacesTheShipReplacesTheLevelAndKeepsItWhenTheNextIsMissing) {
   EXPECT_TRUE(Same(world.entities[0]->position, Vector3(1, 5, 1)));  // the first spawn point
   EXPECT_EQ(gEntityList, &world.entities);
   EXPECT_EQ(gLevelTriangles, world.triangles.data());
-  EXPECT_EQ(world.octree.root, &world.octree.nodes[0]);
+  EXPECT_EQ(world.octree.Root(), &world.octree.Nodes()[0]);
 
   ASSERT_TRUE(world.Load(dir.File("small.wrl").c_str(), error)) << error;
   EXPECT_EQ(world.triangleCount, 1u);
   EXPECT_EQ(world.materialCount, 1);
-  EXPECT_EQ(world.octree.levelCount, 1);
+  EXPECT_EQ(world.octree.LevelCount(), 1);
   ASSERT_EQ(world.entities.size(), 1u);
   EXPECT_TRUE(Same(world.entities[0]->position, Vector3(0, 0, 0)));  // without one, the origin
 
@@ -252,8 +252,8 @@ TEST(DamagedLevelFile, EachIsRefusedWithItsReasonAndLeavesTheWorldEmpty) {
         << "expected \"" << damage.reason << "\" in \"" << error << "\"";
     EXPECT_FALSE(world.loaded);
     EXPECT_TRUE(world.entities.empty() && world.triangles.empty() && world.materialNames.empty());
-    EXPECT_EQ(world.octree.root, nullptr);
-    EXPECT_TRUE(world.octree.nodes.empty());
+    EXPECT_EQ(world.octree.Root(), nullptr);
+    EXPECT_TRUE(world.octree.Nodes().empty());
   }
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "assets/byte_reader.h"
+#include "assets/byte_writer.h"
 #include "tests/level/level_test_support.h"
 #include "tests/support/fake_clock.h"
 
@@ -52,6 +54,29 @@ TEST_F(RayCast, HitsOnlyTheFrontWithinTheSegmentEndExcluded) {
     EXPECT_EQ(level.data.octree.RayCast(&c.ray, c.maxDistance, &hit), c.hit) << c.what;
     EXPECT_FLOAT_EQ(hit, c.distance) << c.what;
   }
+}
+
+// An octree read but not yet measured has none of the boxes the query
+// passes triangles by: a slanted ray, which the cut-off serves, must test
+// the leaf's triangles one by one and find the floor all the same.
+TEST_F(RayCast, BeforeTheBoxesAreMeasuredTestsEveryTriangle) {
+  ByteWriter section;
+  section.I32(1);  // one level: the root is the leaf
+  section.U8(1);
+  section.Vector(Vector3(-64, -64, -64));
+  section.Vector(Vector3(64, 64, 64));
+  section.I32(1);
+  section.I32(0);  // material 0, the floor
+  section.I32(0);
+  ByteReader reader(section.Bytes());
+  Octree unmeasured;
+  ASSERT_TRUE(unmeasured.Read(reader, 1)) << reader.Error();
+  const Ray slanted{Vector3(-10, 20, -10), Vector3(0.01f, -1.0f, 0.013f)};
+  float measuredHit = -1.0f, unmeasuredHit = -1.0f;
+  ASSERT_TRUE(level.data.octree.RayCast(&slanted, 100.0f, &measuredHit));
+  EXPECT_TRUE(unmeasured.RayCast(&slanted, 100.0f, &unmeasuredHit));
+  EXPECT_TRUE(unmeasured.RayCastNarrow(&slanted, 100.0f, &unmeasuredHit));
+  EXPECT_FLOAT_EQ(unmeasuredHit, measuredHit);
 }
 
 // Where a ray down, slanted a little so that it runs parallel to no axis,

@@ -73,7 +73,7 @@ TEST_F(Arena, DronesPatrolThePathGraph) {
     world.Restart();
     world.random.Seed(seed);
     HideShip();
-    const OctreeNode* root = world.octree.root;
+    const OctreeNode* root = world.octree.Root();
     const std::vector<Drone*> drones = Drones();
     std::vector<Vector3> anchor;
     std::vector<float> still(drones.size(), 0.0f);

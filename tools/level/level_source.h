@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "level/level_data.h"
-#include "level/octree.h"
+#include "level/octree_layout.h"
 #include "world/vector3.h"
 
 // A level exactly as the level file lays it out, ready to be written.

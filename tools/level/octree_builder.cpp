@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "level/octree_layout.h"
 #include "tools/level/triangle_box.h"
 
 namespace {
@@ -86,8 +87,9 @@ void BuildOctree(const std::vector<Vector3>& positions,
     for (size_t i = levelBegin; i < levelEnd; ++i) {
       nodes[i].isLeaf = 0;
       for (int32_t k = 0; k < 8; ++k) {
-        Cell cell{2 * cells[i].x + ((k >> 2) & 1), 2 * cells[i].y + ((k >> 1) & 1),
-                  2 * cells[i].z + (k & 1)};
+        // The cell the game files slot k's node in (see OctreeLayoutCell).
+        Cell cell{2 * cells[i].x + OctreeSlotHalf(k, 0), 2 * cells[i].y + OctreeSlotHalf(k, 1),
+                  2 * cells[i].z + OctreeSlotHalf(k, 2)};
         SourceOctreeNode child;
         child.isLeaf = 1;
         child.boxMin = Vector3(Boundary(rootMin.x, rootMax.x, cell.x, n),

@@ -32,7 +32,7 @@ std::string TextureState(const std::filesystem::path& file) {
 void PrintOctree(const Octree& octree) {
   size_t nodes = 0, leaves = 0, filled = 0, refs = 0, most = 0, leafRefs = 0;
   // Nodes sit in complete-tree order; a position below a leaf stays absent.
-  for (const OctreeNode& node : octree.nodes) {
+  for (const OctreeNode& node : octree.Nodes()) {
     if (!node.IsPresent()) continue;
     ++nodes;
     const size_t count = node.RefCount();
@@ -44,10 +44,10 @@ void PrintOctree(const Octree& octree) {
     most = std::max(most, count);
   }
   std::printf("octree: %d levels, %zu nodes, %zu leaves (%zu holding triangles)\n",
-              octree.levelCount, nodes, leaves, filled);
-  if (octree.root) {
-    const Vector3& lo = octree.root->boxMin;
-    const Vector3& hi = octree.root->boxMax;
+              octree.LevelCount(), nodes, leaves, filled);
+  if (octree.Root()) {
+    const Vector3& lo = octree.Root()->boxMin;
+    const Vector3& hi = octree.Root()->boxMax;
     std::printf("  root box (%.1f %.1f %.1f) to (%.1f %.1f %.1f)\n", lo.x, lo.y, lo.z, hi.x, hi.y,
                 hi.z);
   }
