@@ -105,7 +105,6 @@ class Game {
   Camera camera;
   World world;
   Material materials[kLevelMaterialCount];
-  Mix_Music* music = nullptr;
   bool soundOn = false;  // a sound device was opened
   uint32_t hudFont = 0;
   int hudFontHeight = 0;
@@ -129,3 +128,8 @@ class Game {
 // A hash of what a replay must reproduce: each entity's kind, position and
 // velocity, and the camera's position and angles.
 uint64_t WorldStateHash(const World& world, const Camera& camera);
+
+// Frees the sounds and the music a start-up loaded, the music stopped
+// first. The game keeps them for its whole run; a program that starts
+// games one after another lets each one's go.
+void ReleaseSounds();

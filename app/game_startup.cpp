@@ -127,9 +127,9 @@ bool Game::Startup() {
   // It is streamed from its file, so only a plain file is handed over (a
   // FIFO would block the decoder).
   std::string musicError;
-  music = soundOn && IsPlainFile("sound/track6.ogg", musicError) ? Mix_LoadMUS("sound/track6.ogg")
-                                                                 : nullptr;
-  gMusicTrack = music;
+  gMusicTrack = soundOn && IsPlainFile("sound/track6.ogg", musicError)
+                    ? Mix_LoadMUS("sound/track6.ogg")
+                    : nullptr;
   ApplySoundSettings(gSettings);
   inputTimer = 0.0f;
   gShadersAvailable = InitShaderSupport();
@@ -176,4 +176,16 @@ bool Game::LoadSounds() {
   if (!gDroneLaunchSound) return false;
   gHitSound = LoadChunk("sound/hit.wav");
   return gHitSound != nullptr;
+}
+
+void ReleaseSounds() {
+  for (Mix_Chunk** chunk : {&gRocketSound, &gExplosionSound, &gDroneLaunchSound, &gHitSound}) {
+    Mix_FreeChunk(*chunk);
+    *chunk = nullptr;
+  }
+  if (gMusicTrack) {
+    Mix_HaltMusic();
+    Mix_FreeMusic(gMusicTrack);
+    gMusicTrack = nullptr;
+  }
 }

@@ -204,9 +204,7 @@ class DemoReplay : public ::testing::Test {
   // game itself does it once and closes the device with SDL_Quit. Left open,
   // the device's thread can still be mixing while the test program exits.
   static void CloseSound() {
-    Mix_FreeChunk(gRocketSound);
-    Mix_FreeChunk(gExplosionSound);
-    gRocketSound = gExplosionSound = nullptr;
+    ReleaseSounds();
     Mix_CloseAudio();
   }
   InDataDir inData;
