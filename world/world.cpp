@@ -67,6 +67,14 @@ void CloudQuad(float offset, float repeats) {
   glEnd();
 }
 
+// The one lamp, GL_LIGHT0; a position is in the space of the matrix in
+// effect, here the world's.
+void PlaceLamp(const GLfloat* position, const GLfloat* ambient, const GLfloat* diffuse) {
+  glLightfv(GL_LIGHT0, GL_POSITION, position);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+}
+
 }  // namespace
 
 World::World() {}
@@ -178,9 +186,7 @@ void World::Draw(const Material* materials, float dt) {
   const GLfloat lightAmbient[4] = {0.05f, 0.05f, 0.05f, 1.0f};
   const GLfloat lightDiffuse[4] = {0.3f, 0.3f, 0.3f, 1.0f};
   const GLfloat lightSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
-  glLightfv(GL_LIGHT0, GL_AMBIENT, lightAmbient);
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
+  PlaceLamp(lightPosition, lightAmbient, lightDiffuse);
   glLightfv(GL_LIGHT0, GL_SPECULAR, lightSpecular);
   glDepthFunc(GL_LEQUAL);
 
@@ -196,9 +202,7 @@ void World::Draw(const Material* materials, float dt) {
   const GLfloat modelLight[4] = {0.3f, 1.0f, 0.2f, 0.0f};
   const GLfloat modelAmbient[4] = {0.45f, 0.45f, 0.45f, 1.0f};
   const GLfloat modelDiffuse[4] = {0.75f, 0.75f, 0.75f, 1.0f};
-  glLightfv(GL_LIGHT0, GL_POSITION, modelLight);
-  glLightfv(GL_LIGHT0, GL_AMBIENT, modelAmbient);
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, modelDiffuse);
+  PlaceLamp(modelLight, modelAmbient, modelDiffuse);
   for (Entity* entity : entities) entity->Draw();
   glDepthFunc(GL_LESS);
 }

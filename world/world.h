@@ -28,6 +28,9 @@ class World : public LevelData {
   // The loaded level's start: the ship at its place, the drones at theirs,
   // the clock at 0 and no events.
   void Restart();
+  // Points the process-wide views (gWorld, gEntityList, gWorldEvents) at
+  // this world, for the code that reaches it through them.
+  void Publish();
 
   // Where player `player`'s ship starts: the level's ship places in turn,
   // and round them when there are more players than places.

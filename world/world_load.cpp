@@ -75,6 +75,12 @@ bool World::Load(const char* path, std::string& error) {
   return true;
 }
 
+void World::Publish() {
+  gWorld = this;
+  gEntityList = &entities;
+  gWorldEvents = &events;
+}
+
 void World::Restart() {
   for (Entity* entity : entities) delete entity;
   entities.clear();

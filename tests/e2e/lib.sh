@@ -202,38 +202,39 @@ e2e_click() {
   xdotool mousedown "${3:-1}" sleep 0.15 mouseup "${3:-1}"
 }
 
-e2e_click_until() {
-  local name=$1 x=$2 y=$3 check=$4 try
+# Does ACTION (one command line) until e2e_wait_shot sees CHECK within
+# SECONDS, at most three times: only a stalled game that missed it gets it
+# again.
+e2e_act_until() {
+  local name=$1 action=$2 seconds=$3 check=$4 try
   shift 4
   for try in 1 2 3; do
-    e2e_click "$x" "$y"
-    # A stalled game can take both the press and the release in one read and
-    # miss the click; only then is it made again.
-    if (e2e_wait_shot "$name" 10 "$check" "$@") 2>/dev/null; then
+    eval "$action"
+    if (e2e_wait_shot "$name" "$seconds" "$check" "$@") 2>/dev/null; then
       E2E_SHOT="$E2E_ARTIFACTS/$name.png"
       return 0
     fi
     kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended while waiting for $name"
   done
-  e2e_fail "$name: clicking ($x, $y) three times did not show $check ($E2E_ARTIFACTS/$name.png)"
+  e2e_fail "$name: $action, three times, did not show $check ($E2E_ARTIFACTS/$name.png)"
+}
+
+# A stalled game can take both the press and the release in one read and
+# miss the click.
+e2e_click_until() {
+  local name=$1 x=$2 y=$3
+  shift 3
+  e2e_act_until "$name" "e2e_click $x $y" 10 "$@"
 }
 
 e2e_key() { xdotool keydown "$1" sleep "${2:-0.15}" keyup "$1"; }
 
-# A key a stalled game may not see (in play it takes one event a poll, so a
-# press can wait behind the pointer's motion) is pressed again only then.
+# In play the game takes one event a poll, so a press can wait behind the
+# pointer's motion on a stalled game.
 e2e_key_until() {
-  local name=$1 key=$2 check=$3 try
-  shift 3
-  for try in 1 2 3; do
-    e2e_key "$key" 0.3
-    if (e2e_wait_shot "$name" 15 "$check" "$@") 2>/dev/null; then
-      E2E_SHOT="$E2E_ARTIFACTS/$name.png"
-      return 0
-    fi
-    kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended while waiting for $name"
-  done
-  e2e_fail "$name: pressing $key three times did not show $check ($E2E_ARTIFACTS/$name.png)"
+  local name=$1 key=$2
+  shift 2
+  e2e_act_until "$name" "e2e_key $key 0.3" 15 "$@"
 }
 
 e2e_wait_exit() {

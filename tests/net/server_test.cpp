@@ -26,9 +26,7 @@ class Server : public ::testing::Test {
     world.spawnPoints = {SpawnPoint{kSpawnShip, Vector3(50, 3, 50)},
                          SpawnPoint{kSpawnShip, Vector3(-50, 3, 50)}};
     world.loaded = true;
-    gWorld = &world;
-    gEntityList = &world.entities;
-    gWorldEvents = &world.events;
+    world.Publish();
     ServerSettings settings;
     settings.port = 0;  // any free port, so tests may run side by side
     settings.roundSeconds = 600.0f;

@@ -25,9 +25,7 @@ class Damage : public ::testing::Test {
  protected:
   void SetUp() override {
     BuildWalledFieldLevel(world);
-    gWorld = &world;
-    gEntityList = &world.entities;
-    gWorldEvents = &world.events;
+    world.Publish();
     world.spawnPoints = {SpawnPoint{kSpawnShip, Vector3(150, 3, 150)},
                          SpawnPoint{kSpawnDrone, Vector3(100, 12, -100)}};
     world.droneReturns.assign(2, -1.0);

@@ -114,9 +114,7 @@ class DroneSight : public ::testing::Test {
  protected:
   void SetUp() override {
     BuildWalledFieldLevel(world);
-    gWorld = &world;
-    gEntityList = &world.entities;
-    gWorldEvents = &world.events;
+    world.Publish();
     world.random.Seed(7);
     ship = new PlayerShip();
     world.entities.push_back(ship);
