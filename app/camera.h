@@ -1,6 +1,6 @@
 #pragma once
-#include "world/quaternion.h"
-#include "world/vector3.h"
+#include "math/quaternion.h"
+#include "math/vector3.h"
 
 // The eye: a position and three angles in degrees, turned into the view with
 // quaternions.

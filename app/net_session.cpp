@@ -7,7 +7,7 @@
 #include "world/explosion.h"
 #include "world/player_ship.h"
 #include "world/rocket.h"
-#include "world/scalar_math.h"
+#include "math/scalar_math.h"
 #include "world/world.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // Appends little-endian values to a byte block, the mirror of ByteReader.
 // Every file format and network message of the game is laid out with it.

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "assets/texture.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 struct Vector2 {
   float u, v;

@@ -1,6 +1,6 @@
 #pragma once
 #include "assets/byte_reader.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // Three little-endian floats x, y, z, as every file format of the game stores them.
 inline Vector3 ReadVector3(ByteReader& reader) {

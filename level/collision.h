@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // Triangles tested against the player's ship in its latest collision query;
 // the HUD shows it.

@@ -6,7 +6,7 @@
 
 #include "level/octree.h"
 #include "platform/large_arrays.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // Which side of a plane a sphere lies on (there is no 2).
 enum PlaneSide : int32_t {

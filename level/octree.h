@@ -6,7 +6,7 @@
 
 #include "level/octree_layout.h"
 #include "platform/large_arrays.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 class ByteReader;
 class Entity;

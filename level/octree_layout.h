@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // A triangle reference as the level file stores it.
 struct TriangleRef {

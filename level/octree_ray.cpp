@@ -7,7 +7,7 @@
 #include "level/octree_ray_index.h"
 #include "level/query_stamp.h"
 #include "level/slab_test.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "level/octree.h"
 #include "platform/large_arrays.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 struct OctreeRayIndex {
   struct Box {

@@ -10,7 +10,7 @@
 #include "assets/vector_reader.h"
 #include "level/level_data.h"
 #include "level/octree_ray_index.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // Distance across the ground: the path graph lies in the plane y = 0.
 inline float GroundDistance(const Vector3& a, const Vector3& b) {

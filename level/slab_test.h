@@ -17,7 +17,7 @@
 
 #include "level/octree.h"
 #include "level/octree_ray_index.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // The far end of a slab test before any slab narrows it: the largest float.
 constexpr float kFarthest = std::numeric_limits<float>::max();

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 struct Material;
 class Entity;

@@ -8,9 +8,9 @@
 #include "assets/static_assets.h"
 #include "platform/clock.h"
 #include "world/explosion.h"
-#include "world/quaternion.h"
+#include "math/quaternion.h"
 #include "world/rocket.h"
-#include "world/scalar_math.h"
+#include "math/scalar_math.h"
 #include "world/world.h"
 #include "world/world_events.h"
 

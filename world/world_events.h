@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // What the simulation did that the presentation shows or plays: the world
 // posts these as they happen, the game plays their sounds after the step.

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 class World;
 

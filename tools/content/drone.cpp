@@ -4,7 +4,7 @@
 #include "tools/content/models.h"
 #include "tools/content/noise.h"
 #include "tools/content/paint.h"
-#include "world/scalar_math.h"
+#include "math/scalar_math.h"
 
 namespace {
 

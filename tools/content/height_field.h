@@ -1,8 +1,8 @@
 #pragma once
 #include <vector>
 
-#include "world/scalar_math.h"
-#include "world/vector3.h"
+#include "math/scalar_math.h"
+#include "math/vector3.h"
 
 // Heights on a grid that wraps at its edges, lit as a bumpy surface to give
 // flat textures relief.

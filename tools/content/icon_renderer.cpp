@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "world/scalar_math.h"
+#include "math/scalar_math.h"
 
 namespace {
 

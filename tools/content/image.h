@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "world/scalar_math.h"
+#include "math/scalar_math.h"
 
 // A linear colour with float channels, nominally 0 to 1.
 struct Colour {

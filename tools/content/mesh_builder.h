@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "tools/content/p3d_writer.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // A rectangle of a model's texture that one part of the model uses.
 struct UvRect {

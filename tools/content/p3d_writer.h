@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "assets/p3d_model.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // A mesh as the P3D model file stores it.
 struct P3dMesh {

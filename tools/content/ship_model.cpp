@@ -3,7 +3,7 @@
 
 #include "tools/content/models.h"
 #include "tools/content/ship_layout.h"
-#include "world/scalar_math.h"
+#include "math/scalar_math.h"
 
 using namespace ship_layout;
 

@@ -4,7 +4,7 @@
 #include "tools/content/noise.h"
 #include "tools/content/paint.h"
 #include "tools/content/ship_layout.h"
-#include "world/scalar_math.h"
+#include "math/scalar_math.h"
 
 using namespace ship_layout;
 

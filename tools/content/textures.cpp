@@ -4,8 +4,8 @@
 
 #include "tools/content/height_field.h"
 #include "tools/content/noise.h"
-#include "world/scalar_math.h"
-#include "world/vector3.h"
+#include "math/scalar_math.h"
+#include "math/vector3.h"
 
 namespace {
 

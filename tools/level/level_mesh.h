@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "level/level_data.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // A level as an author describes it: a triangle mesh with one material per
 // triangle, spawn points and a path graph. BuildLevel turns it into a

@@ -6,7 +6,7 @@
 
 #include "level/level_data.h"
 #include "level/octree_layout.h"
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // A level exactly as the level file lays it out, ready to be written.
 struct SourceGroup {

@@ -16,8 +16,8 @@
 
 #include "level/level_data.h"
 #include "tools/common/byte_writer.h"
-#include "world/scalar_math.h"
-#include "world/vector3.h"
+#include "math/scalar_math.h"
+#include "math/vector3.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 struct RTCDeviceTy;
 struct RTCSceneTy;

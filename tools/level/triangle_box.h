@@ -1,5 +1,5 @@
 #pragma once
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 // True when the triangle and the axis-aligned box share at least one point
 // (touching counts). Exact separating-axis test, in double precision.

@@ -1,5 +1,5 @@
 #pragma once
-#include "world/vector3.h"
+#include "math/vector3.h"
 
 struct Quaternion {
   float x = 0.0f, y = 0.0f, z = 0.0f, w = 1.0f;

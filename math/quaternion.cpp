@@ -1,4 +1,4 @@
-#include "world/quaternion.h"
+#include "math/quaternion.h"
 
 #include <cmath>
 
