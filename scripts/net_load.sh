@@ -50,5 +50,6 @@ awk -v clients=7 '/KiB\/s/ {
       med, p99, inb / n / clients, outb / n / clients
   }' "$tmp/server.log"
 growth=$(awk -v a="$rss_start" -v b="$rss_end" 'BEGIN { printf "%.2f", (b - a) * 100.0 / a }')
-lost=$(grep -c "was lost\|dropped" "$tmp/server.log" || true)
+# Bots never leave by themselves: one that left gave up on the server.
+lost=$(grep -c "was lost\|dropped\|) left$" "$tmp/server.log" || true)
 echo "net_load: resident memory $rss_start kB at the start, $rss_end kB at the end ($growth %); players lost: $lost"

@@ -67,8 +67,15 @@ class Arena : public ::testing::Test {
 TEST_F(Arena, DronesPatrolThePathGraph) {
   constexpr float kDt = 0.02f;
   constexpr float kMaxStray = 40.0f;
+#ifdef DRIFTWING_SANITIZE
+  // The sanitizers look for bad memory, which a few seeds reach as well as
+  // many; the rare stuck patrol is the plain build's to find.
+  constexpr uint32_t kSeeds = 20;
+#else
+  constexpr uint32_t kSeeds = 200;
+#endif
   ASSERT_EQ(Drones().size(), 6u);
-  for (uint32_t seed = 1; seed <= 200; ++seed) {
+  for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     world.Restart();
     world.random.Seed(seed);
