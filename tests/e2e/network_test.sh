@@ -116,7 +116,7 @@ export DISPLAY=$join_display
 GAME_PID=$join_pid
 deadline=$((SECONDS + 30))
 until grep -q "connection to 127.0.0.1:$port lost" "$E2E_TMP/join.log"; do
-  [ $SECONDS -lt $deadline ] || e2e_fail "the joiner was not told the connection was lost"
+  [ $SECONDS -lt $deadline ] || e2e_fail "the joiner was not told the connection was lost: $(cat "$E2E_TMP/join.log")"
   sleep 0.2
 done
 notice=$(row_box -0.6 0.31 1.1)  # the line under the title
